@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: the native build under ASan/UBSan,
+# the libFuzzer targets for a short smoke run, and the Windows test executable under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+
+bash scripts/install-deps.sh
+
+echo "== native build (ASan/UBSan)"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPX_SANITIZE=ON -DPX_BENCH=OFF
+cmake --build build/asan -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build/asan && ctest --output-on-failure -j "$jobs")
+
+echo "== fuzz targets (smoke run)"
+bash scripts/fuzz.sh smoke
+
+echo "== Windows build and tests under Wine"
+cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+cmake --build build/win32 -j "$jobs"
+bash scripts/run-wine-tests.sh build/win32/tests/parvolex-tests.exe
