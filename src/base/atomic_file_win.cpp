@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/atomic_file.h"
 #include "base/scoped_handle.h"
 
