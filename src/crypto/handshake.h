@@ -1,0 +1,48 @@
+// The two-message end-to-end handshake that runs over a fresh tunnel before any record.
+//
+//   client hello (viewer → host, 69 bytes):  "PXSC" 02 | viewer ephemeral PublicKey64
+//   server hello (host → viewer, 197 bytes): "PXSS" 02 | host ephemeral | host identity | Signature64(H)
+//   H     = SHA-256("parvolex-hs-v1" ‖ viewer eph ‖ host eph ‖ host identity)
+//   K_c2s = SHA-256("parvolex-c2s" ‖ Z ‖ H),  K_s2c = SHA-256("parvolex-s2c" ‖ Z ‖ H)
+// with Z the little-endian ECDH secret. The viewer seals with K_c2s, the host with K_s2c.
+#pragma once
+
+#include <optional>
+
+#include "crypto/secure_channel.h"
+
+namespace px {
+
+constexpr size_t kClientHelloSize = 69;
+constexpr size_t kServerHelloSize = 197;
+constexpr uint8_t kHandshakeVersion = 2;
+
+enum class HandshakeSide { kViewer, kHost };
+
+struct ClientHello {
+  PublicKey64 viewerEphemeral{};
+};
+struct ServerHello {
+  PublicKey64 hostEphemeral{};
+  PublicKey64 hostIdentity{};
+  Signature64 signature{};
+};
+
+std::array<uint8_t, kClientHelloSize> buildClientHello(const ClientHello& hello);
+std::array<uint8_t, kServerHelloSize> buildServerHello(const ServerHello& hello);
+// Empty when the magic or the version is not ours.
+std::optional<ClientHello> parseClientHello(ByteView bytes);
+std::optional<ServerHello> parseServerHello(ByteView bytes);
+
+SessionHash handshakeHash(const PublicKey64& viewerEphemeral, const PublicKey64& hostEphemeral,
+                          const PublicKey64& hostIdentity);
+// Wipes its intermediate keys; installs both keys and H only when both could be made.
+bool deriveChannelKeys(SecureChannel& channel, const SharedSecret& z, const SessionHash& h,
+                       HandshakeSide side);
+
+// The viewer's side. On success `hostIdentity` is the key the host proved; the caller compares it
+// with the relay's answer for the ID.
+bool viewerHandshake(SecureChannel& channel, PublicKey64& hostIdentity);
+bool hostHandshake(SecureChannel& channel);
+
+}  // namespace px

@@ -1,0 +1,91 @@
+// One TCP connection with its optional record keys, session hash and send lock: viewer to host
+// through the relay's tunnel, or either side to the relay before that.
+//
+// Records on the stream once keys are installed:
+//   L (u32 LE, = 10 + n + 16) | AES-256-GCM(header ‖ payload) | tag      aad = the 4 bytes of L
+// Clear records (no keys): header ‖ payload, no length prefix, no tag.
+// Header: "XVRP", version (3 when sending), message type, payload length n (u32 LE).
+//
+// Threads: any number of threads may send (the send lock keeps records whole and the nonce
+// counter in step with the wire); one thread at a time receives.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "crypto/crypto.h"
+#include "crypto/tcp_socket.h"
+
+namespace px {
+
+constexpr uint8_t kRecordVersion = 3;
+constexpr size_t kRecordHeaderSize = 10;
+constexpr uint32_t kMinSealedRecordLength = kRecordHeaderSize + kGcmTagSize;  // 26
+constexpr uint32_t kMaxSealedRecordLength = 0x4000000;                      // 64 MiB
+// Clear records are only exchanged before a handshake; nothing that small protocol needs comes
+// near this, and a peer must not make us allocate more.
+constexpr uint32_t kMaxClearPayloadLength = 1u << 20;
+
+struct RecordHeader {
+  uint8_t version = 0;
+  uint8_t type = 0;
+  uint32_t length = 0;
+};
+
+class SecureChannel {
+ public:
+  SecureChannel() = default;
+  explicit SecureChannel(NativeSocket socket) : socket_(socket) {}
+  ~SecureChannel();
+  SecureChannel(const SecureChannel&) = delete;
+  SecureChannel& operator=(const SecureChannel&) = delete;
+  // Socket, keys and session hash move; the source is left closed and keyless; the send lock is
+  // fresh. Not safe while another thread uses either channel.
+  SecureChannel(SecureChannel&& other) noexcept;
+  SecureChannel& operator=(SecureChannel&& other) noexcept;
+
+  bool isOpen() const { return socket_ != kInvalidSocket; }
+  NativeSocket socket() const { return socket_; }
+  bool hasKeys() const { return sendKey_ && receiveKey_; }
+  const SessionHash& sessionHash() const { return sessionHash_; }
+
+  // Replaces both keys (destroying any previous ones) and copies the session hash in.
+  void installKeys(RecordKey sendKey, RecordKey receiveKey, const SessionHash& hash);
+
+ private:
+  friend bool sendRecord(SecureChannel&, uint8_t, ByteView);
+  friend bool receiveRecord(SecureChannel&, RecordHeader&, Bytes&);
+  friend bool connectTcp(SecureChannel&, const std::string&, uint16_t);
+  friend void closeSocket(SecureChannel&);
+  friend void closeChannel(SecureChannel&);
+
+  NativeSocket socket_ = kInvalidSocket;
+  std::unique_ptr<RecordKey> sendKey_;     // guarded by sendLock_ while sending
+  std::unique_ptr<RecordKey> receiveKey_;  // used by the one receiving thread
+  SessionHash sessionHash_{};
+  std::mutex sendLock_;
+};
+
+// IPv4 only; a dotted address or a name resolved for IPv4. Sets TCP_NODELAY.
+bool connectTcp(SecureChannel& channel, const std::string& host, uint16_t port);
+bool sendRecord(SecureChannel& channel, uint8_t type, ByteView payload);
+// Any version byte is accepted and handed back in `header`.
+bool receiveRecord(SecureChannel& channel, RecordHeader& header, Bytes& payload);
+
+// Unframed exchanges: the handshake and the relay protocols.
+bool sendExactly(SecureChannel& channel, ByteView data);
+bool receiveExactly(SecureChannel& channel, MutableByteView data);
+
+void setReceiveTimeout(SecureChannel& channel, uint32_t milliseconds);  // 0 = no limit
+void setKeepAlive(SecureChannel& channel, uint32_t idleMs, uint32_t intervalMs);
+void setSendBuffer(SecureChannel& channel, int bytes);  // ignored below 1
+// Writable right now (zero-wait check); the host's frame loop holds frames back while false.
+bool canSendNow(SecureChannel& channel);
+// Shuts down both directions and closes the socket; keys stay. Wakes a thread blocked receiving.
+void closeSocket(SecureChannel& channel);
+// closeSocket, then destroys both keys. Also done by the destructor.
+void closeChannel(SecureChannel& channel);
+
+}  // namespace px
