@@ -69,12 +69,26 @@ bool openSealedRecord(RecordKey& key, const uint8_t* lengthBytes, ByteView seale
 
 namespace {
 
+// Bodies are read in steps of this size, so a peer that announces a large record and sends
+// little makes us hold no more memory than it actually sent.
+constexpr size_t kReadStep = 1u << 20;
+
+bool readBody(ByteReader& in, size_t length, Bytes& body) {
+  body.clear();
+  while (body.size() < length) {
+    const size_t done = body.size();
+    body.resize(done + std::min(kReadStep, length - done));
+    if (!in.readExactly(MutableByteView(body).subspan(done))) return false;
+  }
+  return true;
+}
+
 bool readSealedRecord(ByteReader& in, RecordKey& key, RecordHeader& header, Bytes& payload) {
   uint8_t lengthBytes[kRecordLengthSize];
   uint32_t length = 0;
   if (!in.readExactly(lengthBytes) || !parseSealedLength(lengthBytes, length)) return false;
-  Bytes body(length);
-  if (!in.readExactly(body)) return false;
+  Bytes body;
+  if (!readBody(in, length, body)) return false;
   RecordHeader parsed;
   if (!openSealedRecord(key, lengthBytes, body, body.data(), parsed)) return false;
   // Plaintext is header then payload; drop the header and the tag's room.
@@ -91,8 +105,8 @@ bool readClearRecord(ByteReader& in, RecordHeader& header, Bytes& payload) {
   if (!in.readExactly(headerBytes) || !parseRecordHeader(headerBytes, parsed) ||
       parsed.length > kMaxClearPayloadLength)
     return false;
-  Bytes body(parsed.length);
-  if (!in.readExactly(body)) return false;
+  Bytes body;
+  if (!readBody(in, parsed.length, body)) return false;
   header = parsed;
   payload = std::move(body);
   return true;
