@@ -69,15 +69,15 @@ bool openSealedRecord(RecordKey& key, const uint8_t* lengthBytes, ByteView seale
 
 namespace {
 
-// Bodies are read in steps of this size, so a peer that announces a large record and sends
-// little makes us hold no more memory than it actually sent.
-constexpr size_t kReadStep = 1u << 20;
+// Bodies are read in growing steps, starting with this one, so a peer that announces a large
+// record and sends little makes us hold no more than about twice what it actually sent.
+constexpr size_t kFirstReadStep = 64u << 10;
 
 bool readBody(ByteReader& in, size_t length, Bytes& body) {
   body.clear();
   while (body.size() < length) {
     const size_t done = body.size();
-    body.resize(done + std::min(kReadStep, length - done));
+    body.resize(done + std::min(std::max(kFirstReadStep, done), length - done));
     if (!in.readExactly(MutableByteView(body).subspan(done))) return false;
   }
   return true;
