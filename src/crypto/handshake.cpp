@@ -53,6 +53,16 @@ class DeviceIdentitySigner final : public HandshakeSigner {
 
 }  // namespace
 
+bool KeyPairSigner::publicKey(PublicKey64& out) {
+  if (!key_.valid()) return false;
+  out = key_.publicKey();
+  return true;
+}
+
+bool KeyPairSigner::sign(const Digest32& digest, Signature64& out) {
+  return key_.sign(digest, out);
+}
+
 std::array<uint8_t, kClientHelloSize> buildClientHello(const ClientHello& hello) {
   std::array<uint8_t, kClientHelloSize> out{};
   writePrefix(out.data(), kClientMagic);

@@ -49,6 +49,17 @@ class HandshakeSigner {
   virtual bool sign(const Digest32& digest, Signature64& out) = 0;
 };
 
+// Signs with a key pair the caller owns and keeps alive (tests, benchmarks, tools).
+class KeyPairSigner final : public HandshakeSigner {
+ public:
+  explicit KeyPairSigner(const P256KeyPair& key) : key_(key) {}
+  bool publicKey(PublicKey64& out) override;
+  bool sign(const Digest32& digest, Signature64& out) override;
+
+ private:
+  const P256KeyPair& key_;
+};
+
 // The viewer's side. On success `hostIdentity` is the key the host proved; the caller compares it
 // with the relay's answer for the ID.
 bool viewerHandshake(SecureChannel& channel, PublicKey64& hostIdentity);

@@ -52,6 +52,10 @@ class SecureChannel {
   NativeSocket socket() const { return socket_.load(); }
   bool hasKeys() const { return sendKey_ && receiveKey_; }
   const SessionHash& sessionHash() const { return sessionHash_; }
+  // Next nonce counters, for diagnostics; 0 without keys. Read them only while no other thread
+  // sends (send counter) or receives (receive counter).
+  uint64_t sendCounter() const { return sendKey_ ? sendKey_->counter() : 0; }
+  uint64_t receiveCounter() const { return receiveKey_ ? receiveKey_->counter() : 0; }
 
   // Replaces both keys (destroying any previous ones) and copies the session hash in.
   void installKeys(RecordKey sendKey, RecordKey receiveKey, const SessionHash& hash);

@@ -11,19 +11,6 @@ namespace {
 
 using test::connectPair;
 
-class KeyPairSigner final : public HandshakeSigner {
- public:
-  explicit KeyPairSigner(const P256KeyPair& key) : key_(key) {}
-  bool publicKey(PublicKey64& out) override {
-    out = key_.publicKey();
-    return key_.valid();
-  }
-  bool sign(const Digest32& digest, Signature64& out) override { return key_.sign(digest, out); }
-
- private:
-  const P256KeyPair& key_;
-};
-
 // The two directions' keys as the derivation defines them, computed here independently.
 struct ExpectedKeys {
   AesKey32 clientToServer, serverToClient;
