@@ -158,6 +158,18 @@ TEST_F(SecureChannelTest, ClearHeaderBoundsAndMagic) {
   EXPECT_FALSE(receiveRecord(b_, parsed, payload));
 }
 
+// A record the peer is bound to refuse is not sent at all; the channel stays usable.
+TEST_F(SecureChannelTest, SenderRefusesPayloadsBeyondTheReceiversLimits) {
+  EXPECT_FALSE(sendRecord(a_, 1, Bytes(kMaxClearPayloadLength + 1)));
+  useKeys();
+  EXPECT_FALSE(sendRecord(a_, 1, Bytes(kMaxSealedPayloadLength + 1)));
+  ASSERT_TRUE(sendRecord(a_, 2, Bytes(3, 1)));
+  RecordHeader header;
+  Bytes payload;
+  ASSERT_TRUE(receiveRecord(b_, header, payload));
+  EXPECT_EQ(header.type, 2);
+}
+
 TEST_F(SecureChannelTest, ConcurrentSendersProduceWholeRecords) {
   useKeys();
   constexpr int kPerThread = 200;
