@@ -30,6 +30,9 @@ void socketSetKeepAlive(NativeSocket socket, uint32_t idleMs, uint32_t intervalM
 void socketSetSendBuffer(NativeSocket socket, int bytes);
 void socketSetNoDelay(NativeSocket socket);
 bool socketWritableNow(NativeSocket socket);
+// Ends both directions: wakes any thread blocked on the socket, which stays allocated.
+void socketShutdown(NativeSocket socket);
+void socketClose(NativeSocket socket);
 void socketShutdownAndClose(NativeSocket socket);
 
 }  // namespace px

@@ -145,11 +145,18 @@ bool socketWritableNow(NativeSocket socket) {
   return ::select(0, nullptr, &writable, nullptr, &zero) == 1;
 }
 
+void socketShutdown(NativeSocket socket) {
+  // This is what wakes a thread blocked in recv on the socket.
+  if (socket != kInvalidSocket) ::shutdown(raw(socket), SD_BOTH);
+}
+
+void socketClose(NativeSocket socket) {
+  if (socket != kInvalidSocket) ::closesocket(raw(socket));
+}
+
 void socketShutdownAndClose(NativeSocket socket) {
-  if (socket == kInvalidSocket) return;
-  // The shutdown is what wakes a thread blocked in recv on this socket.
-  ::shutdown(raw(socket), SD_BOTH);
-  ::closesocket(raw(socket));
+  socketShutdown(socket);
+  socketClose(socket);
 }
 
 }  // namespace px

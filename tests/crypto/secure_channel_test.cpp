@@ -204,6 +204,8 @@ TEST_F(SecureChannelTest, CloseSocketWakesBlockedReceiver) {
   receiver.join();
   EXPECT_FALSE(received);
   EXPECT_FALSE(b_.isOpen());
+  uint8_t anything;
+  EXPECT_FALSE(receiveExactly(a_, MutableByteView(&anything, 1)));  // the peer sees the end
 }
 
 TEST_F(SecureChannelTest, ClosingPeerFailsReceiveAndSendOnClosedFails) {
