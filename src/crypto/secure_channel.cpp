@@ -130,8 +130,8 @@ bool canSendNow(SecureChannel& channel) {
 void closeSocket(SecureChannel& channel) {
   const NativeSocket s = channel.socket_.exchange(kInvalidSocket);
   if (s == kInvalidSocket) return;
-  socketShutdown(s);
-  socketClose(channel.retired_.exchange(s));
+  const NativeSocket retired = socketInterrupt(s);
+  if (retired != kInvalidSocket) socketClose(channel.retired_.exchange(retired));
 }
 
 void closeChannel(SecureChannel& channel) {
