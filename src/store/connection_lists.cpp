@@ -21,13 +21,10 @@ std::vector<RecentEntry> recentList;       // guarded by listsLock; newest first
 std::vector<FavouriteEntry> favouriteList;  // guarded by listsLock
 std::atomic<RecentsChangedHook> recentsChangedHook{nullptr};
 
-// Reads lines of `file` into `onLine` until it returns false. A line longer than kMaxListLine is
-// cut there and the rest of it dropped, so that a long name can never turn into a line of its
-// own. False when the file cannot be opened.
+// Reads lines into `onLine` until it returns false. A line longer than kMaxListLine is cut there
+// and the rest of it dropped, so that a long name can never turn into a line of its own.
 template <typename OnLine>
-bool forEachLine(const std::filesystem::path& file, OnLine onLine) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
+void forEachLine(std::istream& in, OnLine onLine) {
   std::string line;
   std::istreambuf_iterator<char> it(in), end;
   while (it != end) {
@@ -38,7 +35,6 @@ bool forEachLine(const std::filesystem::path& file, OnLine onLine) {
     if (it != end) ++it;
     if (!onLine(line)) break;
   }
-  return true;
 }
 
 std::string_view trimLineEnd(std::string_view text) {
@@ -125,14 +121,30 @@ std::string favouritesFileName(std::string_view loginName) {
   return "favoritos-" + favouritesFileKey(loginName) + ".txt";
 }
 
-void loadRecent() {
-  std::vector<RecentEntry> loaded;
-  const bool opened = forEachLine(recentFile(), [&](std::string_view line) {
+std::vector<RecentEntry> readRecentLines(std::istream& in) {
+  std::vector<RecentEntry> entries;
+  forEachLine(in, [&](std::string_view line) {
     RecentEntry entry;
-    if (parseRecentLine(line, entry)) loaded.push_back(std::move(entry));
-    return loaded.size() < kMaxRecent;
+    if (parseRecentLine(line, entry)) entries.push_back(std::move(entry));
+    return entries.size() < kMaxRecent;
   });
-  if (!opened) return;
+  return entries;
+}
+
+std::vector<FavouriteEntry> readFavouriteLines(std::istream& in) {
+  std::vector<FavouriteEntry> entries;
+  forEachLine(in, [&](std::string_view line) {
+    FavouriteEntry entry;
+    if (parseFavouriteLine(line, entry)) entries.push_back(std::move(entry));
+    return entries.size() < kMaxFavouritesLoaded;
+  });
+  return entries;
+}
+
+void loadRecent() {
+  std::ifstream in(recentFile(), std::ios::binary);
+  if (!in) return;
+  std::vector<RecentEntry> loaded = readRecentLines(in);
   std::lock_guard lock(listsLock);
   recentList = std::move(loaded);
 }
@@ -154,11 +166,8 @@ void addRecent(std::string_view id, std::string_view name, int64_t now) {
 void loadFavourites(std::string_view loginName) {
   std::lock_guard lock(listsLock);
   favouriteList.clear();
-  forEachLine(dataFolder() / favouritesFileName(loginName), [&](std::string_view line) {
-    FavouriteEntry entry;
-    if (parseFavouriteLine(line, entry)) favouriteList.push_back(std::move(entry));
-    return favouriteList.size() < kMaxFavouritesLoaded;
-  });
+  std::ifstream in(dataFolder() / favouritesFileName(loginName), std::ios::binary);
+  if (in) favouriteList = readFavouriteLines(in);
 }
 
 void toggleFavourite(std::string_view loginName, std::string_view id) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,11 @@ std::vector<FavouriteEntry> favouriteEntries();
 // 0x8005 to the main window from it. Null removes it.
 using RecentsChangedHook = void (*)();
 void setRecentsChangedHook(RecentsChangedHook hook);
+
+// The file parsers: at most 12 recent entries (lines without two tabs or with an empty ID
+// skipped), at most 48 favourites (IDs of exactly 9 characters only).
+std::vector<RecentEntry> readRecentLines(std::istream& in);
+std::vector<FavouriteEntry> readFavouriteLines(std::istream& in);
 
 // The login reduced to ASCII letters, digits, '.', '-' and '_'; "tecnico" when nothing is left.
 std::string favouritesFileKey(std::string_view loginName);

@@ -2,7 +2,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -12,6 +11,7 @@
 #include "base/data_folder.h"
 #include "base/scoped_handle.h"
 #include "store/known_hosts.h"
+#include "store/known_hosts_file.h"
 
 namespace px {
 namespace {
@@ -25,31 +25,11 @@ struct FdTraits {
 };
 using ScopedFd = ScopedHandle<FdTraits>;
 
-enum class Lookup { kMissing, kFound, kDamaged };
-
-// The first line for `name` wins, as one registry value per name would.
-Lookup findKey(std::string_view contents, std::string_view name, PublicKey64& key) {
-  size_t start = 0;
-  while (start < contents.size()) {
-    size_t end = contents.find('\n', start);
-    if (end == std::string_view::npos) end = contents.size();
-    const std::string_view line = contents.substr(start, end - start);
-    start = end + 1;
-    const size_t tab = line.rfind('\t');
-    if (tab == std::string_view::npos || line.substr(0, tab) != name) continue;
-    Bytes raw;
-    if (!fromHex(line.substr(tab + 1), raw) || raw.size() != key.size()) return Lookup::kDamaged;
-    std::copy(raw.begin(), raw.end(), key.begin());
-    return Lookup::kFound;
-  }
-  return Lookup::kMissing;
-}
-
 }  // namespace
 
 bool checkKnownHost(std::string_view name, const PublicKey64& key) {
-  // A line cannot hold these; refusing keeps one name from posing as another.
-  if (name.find_first_of(std::string_view("\n\r\0", 3)) != std::string_view::npos) return false;
+  // Refusing what a line cannot hold keeps one name from posing as another.
+  if (!isStorableHostName(name)) return false;
   static std::mutex threadLock;  // threads of this process
   std::lock_guard lock(threadLock);
   const std::filesystem::path folder = dataFolder();
@@ -65,17 +45,16 @@ bool checkKnownHost(std::string_view name, const PublicKey64& key) {
   if (ec) return false;
   const std::string_view text(reinterpret_cast<const char*>(contents.data()), contents.size());
   PublicKey64 stored{};
-  switch (findKey(text, name, stored)) {
-    case Lookup::kFound:
+  switch (findKnownHostKey(text, name, stored)) {
+    case KnownHostLookup::kFound:
       return constantTimeEqual(stored, key);
-    case Lookup::kDamaged:
+    case KnownHostLookup::kDamaged:
       return false;
-    case Lookup::kMissing:
+    case KnownHostLookup::kMissing:
       break;
   }
   if (!contents.empty() && contents.back() != '\n') contents.push_back('\n');
-  const std::string line = std::string(name) + "\t" + toHex(key) + "\n";
-  appendBytes(contents, asBytes(line));
+  appendBytes(contents, asBytes(knownHostLine(name, key)));
   return writeFileAtomically(file, contents);
 }
 
