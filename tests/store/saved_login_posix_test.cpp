@@ -45,5 +45,17 @@ TEST_F(SavedLoginKeyTest, EverySaveUsesAFreshSaltAndTheSameKeyFile) {
   EXPECT_NE(readFile(kLoginFileName), first);
 }
 
+TEST_F(SavedLoginKeyTest, EveryByteOfTheFileIsAuthenticated) {
+  saveLogin(LoginToken{}, 2'000'000'000, "ana", "Ana");
+  const Bytes file = readFile(kLoginFileName);
+  for (size_t position = 0; position < file.size(); ++position) {
+    Bytes damaged = file;
+    damaged[position] ^= 0x40;
+    writeFile(kLoginFileName, damaged);
+    SavedLogin loaded;
+    EXPECT_EQ(loadSavedLogin(loaded, 0), SavedLoginRestore::kNothing) << position;
+  }
+}
+
 }  // namespace
 }  // namespace px
