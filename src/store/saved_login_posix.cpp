@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -70,7 +71,12 @@ bool createUserKey(const std::filesystem::path& file) {
 bool userKey(bool create, Bytes& key) {
   const std::filesystem::path file = dataFolder() / kUserKeyFileName;
   if (readUserKey(file, key)) return true;
-  return create && createUserKey(file) && readUserKey(file, key);
+  if (!create) return false;
+  // A key of the wrong size opens nothing; left in place it would block every later save.
+  std::error_code ec;
+  if (std::filesystem::exists(file, ec) && std::filesystem::file_size(file, ec) != kUserKeySize)
+    std::filesystem::remove(file, ec);
+  return createUserKey(file) && readUserKey(file, key);
 }
 
 bool fileKey(ByteView userSecret, ByteView salt, RecordKey& key) {

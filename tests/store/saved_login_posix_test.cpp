@@ -45,6 +45,14 @@ TEST_F(SavedLoginKeyTest, EverySaveUsesAFreshSaltAndTheSameKeyFile) {
   EXPECT_NE(readFile(kLoginFileName), first);
 }
 
+TEST_F(SavedLoginKeyTest, ShortKeyFileIsReplacedBySaving) {
+  writeFile("login.key", Bytes(5, 1));  // left by a crash or a hand edit
+  saveLogin(LoginToken{}, 2'000'000'000, "ana", "Ana");
+  EXPECT_EQ(readFile("login.key").size(), 32u);
+  SavedLogin loaded;
+  EXPECT_EQ(loadSavedLogin(loaded, 0), SavedLoginRestore::kSession);
+}
+
 TEST_F(SavedLoginKeyTest, EveryByteOfTheFileIsAuthenticated) {
   saveLogin(LoginToken{}, 2'000'000'000, "ana", "Ana");
   const Bytes file = readFile(kLoginFileName);
