@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (!px::isStorableHostName(name)) return 0;
   px::PublicKey64 written{}, read{};
-  for (size_t i = 0; i < written.size() && i < contents.size(); ++i) written[i] = uint8_t(contents[i]);
+  for (size_t i = 0; i < written.size() && i < contents.size(); ++i)
+    written[i] = uint8_t(contents[i]);
   const std::string appended = px::knownHostLine(name, written);
   if (px::findKnownHostKey(appended, name, read) != px::KnownHostLookup::kFound || read != written)
     __builtin_trap();

@@ -6,7 +6,7 @@
 
 namespace px {
 
-unsigned currentProcessId();                   // log_win.cpp / log_posix.cpp
+unsigned currentProcessId();                     // log_win.cpp / log_posix.cpp
 bool localTime(std::time_t when, std::tm& out);  // log_win.cpp / log_posix.cpp
 
 namespace {

@@ -17,7 +17,7 @@ namespace px {
 namespace {
 
 std::mutex listsLock;
-std::vector<RecentEntry> recentList;       // guarded by listsLock; newest first
+std::vector<RecentEntry> recentList;        // guarded by listsLock; newest first
 std::vector<FavouriteEntry> favouriteList;  // guarded by listsLock
 std::atomic<RecentsChangedHook> recentsChangedHook{nullptr};
 
@@ -45,8 +45,8 @@ std::string_view trimLineEnd(std::string_view text) {
 // Fields are separated by tabs and lines by line feeds; a name must not break either.
 std::string fileSafeName(std::string_view name) {
   std::string out(name);
-  std::replace_if(out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; },
-                  ' ');
+  std::replace_if(
+      out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
   return out;
 }
 

@@ -16,7 +16,8 @@ enum class KnownHostLookup {
 };
 
 // The first line for `name` wins, as one registry value per name would.
-KnownHostLookup findKnownHostKey(std::string_view contents, std::string_view name, PublicKey64& key);
+KnownHostLookup findKnownHostKey(std::string_view contents, std::string_view name,
+                                 PublicKey64& key);
 
 // False for names a line cannot hold (line breaks, NUL).
 bool isStorableHostName(std::string_view name);

@@ -20,8 +20,8 @@ using ScopedRegKey = ScopedHandle<RegKeyTraits>;
 bool toWide(std::string_view text, std::wstring& out) {
   out.clear();
   if (text.empty()) return true;
-  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()), nullptr, 0);
   if (n <= 0) return false;
   out.resize(size_t(n));
   return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()),

@@ -102,12 +102,14 @@ bool hashAccessPassword(ByteView password, const PasswordSalt& salt, uint32_t it
                         Digest32& hash) {
   // The count comes from the remote host: never let it buy more work than the limit.
   if (iterations > kMaxPasswordIterations) return false;
-  if (iterations != kLegacyPasswordIterations) return pbkdf2Sha256(password, salt, iterations, hash);
+  if (iterations != kLegacyPasswordIterations)
+    return pbkdf2Sha256(password, salt, iterations, hash);
   hash = sha256({salt, password});
   return true;
 }
 
-bool accessPasswordProof(const Digest32& passwordHash, const SessionHash& session, Digest32& proof) {
+bool accessPasswordProof(const Digest32& passwordHash, const SessionHash& session,
+                         Digest32& proof) {
   return hmacSha256(passwordHash, {asBytes(kProofLabel), session}, proof);
 }
 

@@ -114,7 +114,8 @@ bool unprotectForCurrentUser(ByteView sealed, Bytes& plain) {
     return false;
   Bytes secret;
   RecordKey key;
-  const bool keyed = userKey(false, secret) && fileKey(secret, sealed.subspan(kMagic.size(), kSaltSize), key);
+  const bool keyed =
+      userKey(false, secret) && fileKey(secret, sealed.subspan(kMagic.size(), kSaltSize), key);
   secureWipe(secret);
   return keyed && gcmOpen(key, asBytes(kMagic), sealed.subspan(header), plain);
 }

@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <dpapi.h>
 
 #include <memory>

@@ -17,8 +17,10 @@ class EnvVar {
     if (const char* value = std::getenv(name)) old_ = value;
   }
   ~EnvVar() {
-    if (old_) ::setenv(name_, old_->c_str(), 1);
-    else ::unsetenv(name_);
+    if (old_)
+      ::setenv(name_, old_->c_str(), 1);
+    else
+      ::unsetenv(name_);
   }
   void set(const std::string& value) { ::setenv(name_, value.c_str(), 1); }
 
@@ -28,7 +30,7 @@ class EnvVar {
 };
 
 unsigned modeOf(const std::filesystem::path& folder) {
-  struct stat st{};
+  struct stat st {};
   EXPECT_EQ(::stat(folder.c_str(), &st), 0);
   return st.st_mode & 0777;
 }

@@ -1,3 +1,5 @@
+#include "base/log.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "base/atomic_file.h"
-#include "base/log.h"
 #include "support/test_paths.h"
 
 namespace px {

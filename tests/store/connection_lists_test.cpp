@@ -1,8 +1,9 @@
+#include "store/connection_lists.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 
-#include "store/connection_lists.h"
 #include "store/text_line_end.h"
 #include "store_test_support.h"
 #include "support/write_blocker.h"

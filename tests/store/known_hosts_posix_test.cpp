@@ -20,9 +20,15 @@ std::string KnownHostsFixture::uniqueName(const std::string& prefix) {
 bool KnownHostsFixture::plantEntry(const std::string& name, RawEntry entry) {
   std::string value;
   switch (entry) {
-    case RawEntry::kTooLong: value = std::string(130, 'a'); break;
-    case RawEntry::kTooShort: value = std::string(126, 'a'); break;
-    case RawEntry::kText: value = "not a key"; break;
+    case RawEntry::kTooLong:
+      value = std::string(130, 'a');
+      break;
+    case RawEntry::kTooShort:
+      value = std::string(126, 'a');
+      break;
+    case RawEntry::kText:
+      value = "not a key";
+      break;
   }
   std::ofstream out(scratch_.path() / kKnownHostsFileName, std::ios::app | std::ios::binary);
   out << name << '\t' << value << '\n';
@@ -45,8 +51,8 @@ TEST_F(KnownHostsFileTest, OneLinePerNameWithTheKeyInHex) {
   for (size_t i = 0; i < key.size(); ++i) key[i] = uint8_t(i);
   ASSERT_TRUE(checkKnownHost("relay:123456789", key));
   ASSERT_TRUE(checkKnownHost("relay-server:a b:9001", key));
-  EXPECT_EQ(fileText(), "relay:123456789\t" + toHex(key) + "\nrelay-server:a b:9001\t" +
-                            toHex(key) + "\n");
+  EXPECT_EQ(fileText(),
+            "relay:123456789\t" + toHex(key) + "\nrelay-server:a b:9001\t" + toHex(key) + "\n");
 }
 
 TEST_F(KnownHostsFileTest, KeepsHandEditedLinesWhenAppending) {
@@ -62,8 +68,8 @@ TEST_F(KnownHostsFileTest, KeepsHandEditedLinesWhenAppending) {
 
 TEST_F(KnownHostsFileTest, RefusesNamesALineCannotHold) {
   PublicKey64 key{};
-  for (std::string name : {std::string("relay:1\nrelay:2"), std::string("relay:1\r"),
-                           std::string("relay:1\0x", 9)}) {
+  for (std::string name :
+       {std::string("relay:1\nrelay:2"), std::string("relay:1\r"), std::string("relay:1\0x", 9)}) {
     EXPECT_FALSE(checkKnownHost(name, key));
   }
   EXPECT_FALSE(std::filesystem::exists(scratch_.path() / kKnownHostsFileName));

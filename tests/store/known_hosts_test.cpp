@@ -1,7 +1,8 @@
+#include "store/known_hosts.h"
+
 #include <gtest/gtest.h>
 
 #include "known_hosts_test_support.h"
-#include "store/known_hosts.h"
 
 namespace px {
 namespace {

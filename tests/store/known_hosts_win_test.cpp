@@ -41,8 +41,8 @@ bool KnownHostsFixture::plantEntry(const std::string& name, RawEntry entry) {
       status = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, wide(name).c_str(), REG_BINARY, bytes, 63);
       break;
     case RawEntry::kText:
-      status = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, wide(name).c_str(), REG_SZ, text,
-                               sizeof(text));
+      status =
+          RegSetKeyValueW(HKEY_CURRENT_USER, kKey, wide(name).c_str(), REG_SZ, text, sizeof(text));
       break;
   }
   return status == ERROR_SUCCESS;
@@ -59,9 +59,9 @@ TEST_F(KnownHostsRegistryTest, StoresA64ByteBinaryValueUnderTheName) {
   ASSERT_TRUE(checkKnownHost(name, key));
   uint8_t stored[80] = {};
   DWORD type = 0, size = sizeof(stored);
-  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kKey, wide(name).c_str(), RRF_RT_ANY, &type, stored,
-                         &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegGetValueW(HKEY_CURRENT_USER, kKey, wide(name).c_str(), RRF_RT_ANY, &type, stored, &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(type, DWORD(REG_BINARY));
   ASSERT_EQ(size, 64u);
   EXPECT_EQ(0, memcmp(stored, key.data(), 64));

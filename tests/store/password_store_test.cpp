@@ -1,8 +1,9 @@
+#include "store/password_store.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "store/password_store.h"
 #include "store_test_support.h"
 #include "support/write_blocker.h"
 
@@ -150,7 +151,8 @@ TEST(PasswordHashTest, LegacyIterationsHashSaltThenPassword) {
   for (size_t i = 0; i < salt.size(); ++i) salt[i] = uint8_t(i);
   Digest32 hash;
   ASSERT_TRUE(hashAccessPassword(asBytes("senha-antiga"), salt, 0, hash));
-  EXPECT_EQ(hash, digestFromHex("023374eaee291c2e8fcc565ac529b0a6ee3107ee8fa1fb506283b72727363d10"));
+  EXPECT_EQ(hash,
+            digestFromHex("023374eaee291c2e8fcc565ac529b0a6ee3107ee8fa1fb506283b72727363d10"));
 }
 
 TEST(PasswordHashTest, IterationsSelectPbkdf2) {
@@ -158,7 +160,8 @@ TEST(PasswordHashTest, IterationsSelectPbkdf2) {
   salt.fill(0xA5);
   Digest32 hash;
   ASSERT_TRUE(hashAccessPassword(asBytes("segredo123"), salt, 1000, hash));
-  EXPECT_EQ(hash, digestFromHex("befe59101c877e232b31698887f0b4a626c22abbe88a7d3e57018f82cf3f0bce"));
+  EXPECT_EQ(hash,
+            digestFromHex("befe59101c877e232b31698887f0b4a626c22abbe88a7d3e57018f82cf3f0bce"));
 }
 
 TEST(PasswordHashTest, RefusesMoreIterationsThanAViewerComputes) {
@@ -173,7 +176,8 @@ TEST(PasswordProofTest, KnownAnswer) {
   session.fill(0x11);
   Digest32 proof;
   ASSERT_TRUE(accessPasswordProof(hash, session, proof));
-  EXPECT_EQ(proof, digestFromHex("180e9a11f1a7a671ecaca82e31292f7bf35abf48caa8ba22b62c024c7cebcb6b"));
+  EXPECT_EQ(proof,
+            digestFromHex("180e9a11f1a7a671ecaca82e31292f7bf35abf48caa8ba22b62c024c7cebcb6b"));
 }
 
 TEST(PasswordProofTest, BoundToTheChannel) {

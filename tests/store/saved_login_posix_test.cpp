@@ -9,7 +9,7 @@ namespace {
 class SavedLoginKeyTest : public test::DataFolderTest {};
 
 unsigned modeOf(const std::filesystem::path& file) {
-  struct stat st{};
+  struct stat st {};
   EXPECT_EQ(::stat(file.c_str(), &st), 0) << file;
   return st.st_mode & 0777;
 }

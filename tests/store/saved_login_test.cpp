@@ -1,8 +1,9 @@
+#include "store/saved_login.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "store/saved_login.h"
 #include "store_test_support.h"
 #include "support/write_blocker.h"
 

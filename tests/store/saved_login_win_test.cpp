@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <dpapi.h>
 
 #include "store/saved_login.h"
@@ -15,8 +16,8 @@ TEST_F(SavedLoginDpapiTest, FileIsADpapiBlobBoundToTheEntropy) {
   saveLogin(LoginToken{}, 2'000'000'000, "ana", "Ana");
   Bytes file = readFile(kLoginFileName);
   DATA_BLOB in{DWORD(file.size()), file.data()}, out{};
-  EXPECT_FALSE(CryptUnprotectData(&in, nullptr, nullptr, nullptr, nullptr,
-                                  CRYPTPROTECT_UI_FORBIDDEN, &out));
+  EXPECT_FALSE(
+      CryptUnprotectData(&in, nullptr, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out));
 
   const char entropy[] = "Parvolex-login-v1";
   DATA_BLOB extra{DWORD(sizeof(entropy) - 1), reinterpret_cast<BYTE*>(const_cast<char*>(entropy))};

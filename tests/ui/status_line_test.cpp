@@ -1,3 +1,5 @@
+#include "ui/status_line.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -5,7 +7,6 @@
 #include "base/atomic_file.h"
 #include "base/log.h"
 #include "support/test_paths.h"
-#include "ui/status_line.h"
 
 namespace px {
 namespace {
@@ -33,8 +34,8 @@ TEST(StatusColourTest, FirstMatchingRuleWins) {
   };
   for (const ColourCase& c : cases) {
     const Rgb got = statusIndicatorColour(c.text, c.host, c.relay);
-    EXPECT_EQ(got, c.colour) << '"' << c.text << "\" -> " << int(got.r) << "," << int(got.g)
-                             << "," << int(got.b);
+    EXPECT_EQ(got, c.colour) << '"' << c.text << "\" -> " << int(got.r) << "," << int(got.g) << ","
+                             << int(got.b);
   }
 }
 
