@@ -45,6 +45,7 @@ TEST(XpressVectorsTest, EveryWindowsRawStreamDecodesToItsOriginal) {
 
 TEST(XpressVectorsTest, BufferModeFilesWithOutputsDecode) {
   const fs::path dir = vectorsDir() / "buffer-mode";
+  ASSERT_TRUE(fs::is_directory(dir)) << dir;
   int decoded = 0;
   for (const auto& entry : fs::directory_iterator(dir)) {
     if (entry.path().extension() != ".xph") continue;
