@@ -10,12 +10,17 @@
 namespace px::xpress {
 namespace {
 
-constexpr int kHashBits = 15;
+constexpr int kHashBits = 14;
 constexpr uint32_t kWindowSlots = 1u << 16;  // prev[] covers every offset the format allows
+constexpr int kHash3Bits = 12;                // last position of each 3-byte prefix, no chains
+constexpr uint32_t kMaxShortOffset = 511;     // 3-byte matches pay only with few offset bits
 constexpr int kMaxChain = 12;                // candidates tried per position
-constexpr uint32_t kNiceLength = 96;         // stop searching once a match is this long
-constexpr uint32_t kLazyBelow = 32;          // try the next position only for shorter matches
-constexpr uint32_t kInsertAllBelow = 24;     // longer matches index only their last positions
+constexpr uint32_t kNiceLength = 64;         // stop searching once a match is this long
+constexpr uint32_t kGoodLength = 8;           // past this, the lazy look searches less
+constexpr uint32_t kLazyBelow = 64;          // try the next position only for shorter matches
+constexpr uint32_t kInsertAllBelow = 32;     // longer runs index only their last positions
+constexpr uint32_t kRunOffset = 8;
+constexpr uint32_t kRunTail = 8;
 constexpr uint32_t kLiteralTail = 41;        // Windows codes a final block this short as literals
 constexpr size_t kItemSlack = 16;            // most bytes one item can add to the output
 
@@ -30,6 +35,9 @@ inline uint64_t load64(const uint8_t* p) {
   return v;
 }
 inline uint32_t hash4(const uint8_t* p) { return (load32(p) * 2654435761u) >> (32 - kHashBits); }
+inline uint32_t hash3(const uint8_t* p) {
+  return ((load32(p) & 0xFFFFFF) * 2654435761u) >> (32 - kHash3Bits);
+}
 
 // Length of the common prefix of a and b, at most `limit`.
 inline uint32_t matchLength(const uint8_t* a, const uint8_t* b, uint32_t limit) {
@@ -53,6 +61,13 @@ struct Match {
   uint32_t length = 0;
   uint32_t offset = 0;
 };
+
+// Rough bits saved by a match: each covered byte spares a literal of about kLiteralBits, and
+// the offset costs its extra bits. Keeps a far longer-by-one match from beating a near one.
+constexpr int kLiteralBits = 6;
+inline int matchGain(uint32_t length, uint32_t offset) {
+  return int(length) * kLiteralBits - int(offsetBits(offset));
+}
 
 // One parsed item: a literal (offset 0, value = byte) or a match.
 struct Item {
@@ -106,7 +121,10 @@ class BitWriter {
 
 struct HuffmanStreamEncoder::State {
   std::vector<uint32_t> head = std::vector<uint32_t>(1u << kHashBits, 0);
-  std::vector<uint32_t> prev = std::vector<uint32_t>(kWindowSlots, 0);
+  // Distance from each indexed position back to the previous one with the same hash; 0 ends
+  // the chain.
+  std::vector<uint16_t> prev = std::vector<uint16_t>(kWindowSlots, 0);
+  std::vector<uint32_t> head3 = std::vector<uint32_t>(1u << kHash3Bits, 0);
   // Positions are stored as base + index; anything below base belongs to an earlier input.
   uint32_t base = 1;
   std::vector<Item> items;
@@ -122,6 +140,7 @@ struct HuffmanStreamEncoder::State {
     if (uint64_t(base) + in.size() + kWindowSlots >= UINT32_MAX) {
       std::fill(head.begin(), head.end(), 0);
       std::fill(prev.begin(), prev.end(), 0);
+      std::fill(head3.begin(), head3.end(), 0);
       base = 1;
     }
     data = in.data();
@@ -130,37 +149,58 @@ struct HuffmanStreamEncoder::State {
   void finishInput() { base += size + 1; }
 
   // Records `pos` in the hash chains; needs 4 readable bytes at pos.
+  inline void link(uint32_t here, uint32_t previous) {
+    const uint32_t distance = here - previous;
+    prev[here & (kWindowSlots - 1)] = uint16_t(previous >= base && distance <= kMaxOffset ? distance : 0);
+  }
   inline void insert(uint32_t pos) {
     const uint32_t h = hash4(data + pos);
-    prev[(base + pos) & (kWindowSlots - 1)] = head[h];
+    link(base + pos, head[h]);
     head[h] = base + pos;
+    head3[hash3(data + pos)] = base + pos;
   }
 
   // Best match at pos (inserting pos); needs 4 readable bytes at pos.
-  Match find(uint32_t pos) {
+  Match find(uint32_t pos, int maxChain) {
     const uint32_t h = hash4(data + pos);
     uint32_t candidate = head[h];
     const uint32_t here = base + pos;
-    prev[here & (kWindowSlots - 1)] = candidate;
+    link(here, candidate);
     head[h] = here;
     const uint8_t* cur = data + pos;
     const uint32_t limit = size - pos;
     const uint32_t lowest = here > kMaxOffset + base ? here - kMaxOffset : base;
+    const uint32_t first = load32(cur);
     Match best;
-    for (int chain = kMaxChain; chain > 0 && candidate >= lowest; --chain) {
+    int bestGain = 0;
+    // A candidate can only beat `best` if it also matches the 4 bytes ending one past it.
+    uint32_t probeAt = 0;
+    uint32_t probe = first;
+    for (int chain = maxChain; chain > 0 && candidate >= lowest; --chain) {
       const uint8_t* ref = data + (candidate - base);
-      if (best.length < 4 ? load32(ref) == load32(cur)
-                          : (best.length < limit && ref[best.length] == cur[best.length] &&
-                             load32(ref) == load32(cur))) {
+      if (load32(ref + probeAt) == probe && load32(ref) == first) {
         const uint32_t len = matchLength(ref, cur, limit);
-        if (len > best.length) {
-          best.length = len;
-          best.offset = here - candidate;
+        const int gain = matchGain(len, here - candidate);
+        if (len > best.length && (best.length == 0 || gain > bestGain)) {
+          best = {len, here - candidate};
+          bestGain = gain;
           if (len >= kNiceLength || len == limit) break;
+          if (len + 1 <= limit) {
+            probeAt = len - 3;
+            probe = load32(cur + probeAt);
+          }
         }
       }
-      candidate = prev[candidate & (kWindowSlots - 1)];
+      const uint32_t step = prev[candidate & (kWindowSlots - 1)];
+      if (step == 0) break;
+      candidate -= step;
     }
+    uint32_t& near = head3[hash3(cur)];
+    if (best.length == 0 && near >= base && here - near <= kMaxShortOffset &&
+        (load32(data + (near - base)) & 0xFFFFFF) == (first & 0xFFFFFF)) {
+      best = {3, here - near};
+    }
+    near = here;
     return best;
   }
 
@@ -235,9 +275,13 @@ struct HuffmanStreamEncoder::State {
   }
 
   // Indexes the positions inside a match that starts at pos; `from` is the first not yet indexed.
-  void insertWithin(uint32_t from, uint32_t pos, uint32_t length) {
-    const uint32_t end = std::min(pos + length, size >= 4 ? size - 3 : 0);
-    if (length >= kInsertAllBelow && end > 3) from = std::max(from, end - 3);
+  // A long run of one repeated pixel (a short offset) adds nothing new to the chains past its
+  // last few positions, so those matches index only their tail.
+  void insertWithin(uint32_t from, uint32_t pos, Match m) {
+    const uint32_t end = std::min(pos + m.length, size >= 4 ? size - 3 : 0);
+    if (m.length >= kInsertAllBelow && m.offset <= kRunOffset && end > kRunTail) {
+      from = std::max(from, end - kRunTail);
+    }
     for (uint32_t p = from; p < end; ++p) insert(p);
   }
 
@@ -261,16 +305,16 @@ bool HuffmanStreamEncoder::State::encode(uint8_t* out, const uint8_t* stop, uint
       literal(pos++);
       continue;
     }
-    Match m = pending.length ? pending : find(pos);
+    Match m = pending.length ? pending : find(pos, kMaxChain);
     pending = Match{};
-    if (m.length < 4) {
+    if (m.length < kMinMatch) {
       literal(pos++);
       continue;
     }
     uint32_t indexed = pos + 1;
     if (m.length < kLazyBelow && size - (pos + 1) >= 4) {
-      const Match next = find(pos + 1);
-      if (next.length > m.length) {
+      const Match next = find(pos + 1, m.length < kGoodLength ? kMaxChain : kMaxChain / 4);
+      if (next.length > m.length && matchGain(next.length, next.offset) > matchGain(m.length, m.offset) + 0) {
         literal(pos++);
         pending = next;
         continue;
@@ -278,7 +322,7 @@ bool HuffmanStreamEncoder::State::encode(uint8_t* out, const uint8_t* stop, uint
       indexed = pos + 2;
     }
     match(m);
-    insertWithin(indexed, pos, m.length);
+    insertWithin(indexed, pos, m);
     pos += m.length;
   }
   if (!writeBlock(out, stop, true)) return false;
