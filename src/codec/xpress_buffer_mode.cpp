@@ -17,8 +17,35 @@ uint8_t headerCheckByte(const uint8_t* header) {
   return uint8_t(crc);
 }
 
-uint64_t chunkCount(const BufferModeHeader& h) {
-  return h.totalSize == 0 ? 0 : (h.totalSize + h.chunkSize - 1) / h.chunkSize;
+// The fewest input bytes that can hold the chunks `h` declares: each needs its size field and
+// either its stored bytes or at least a minimal stream.
+uint64_t minimumInputSize(const BufferModeHeader& h) {
+  if (h.totalSize == 0) return kHeaderSize;
+  const uint64_t chunks = (h.totalSize + h.chunkSize - 1) / h.chunkSize;
+  const uint64_t lastSize = h.totalSize - (chunks - 1) * h.chunkSize;
+  return kHeaderSize + (chunks - 1) * (4 + std::min<uint64_t>(h.chunkSize, kMinStreamBytes)) + 4 +
+         std::min<uint64_t>(lastSize, kMinStreamBytes);
+}
+
+bool decodeChunks(ByteView input, const BufferModeHeader& h, Bytes& output) {
+  size_t at = kHeaderSize;
+  for (uint64_t produced = 0; produced < h.totalSize;) {
+    const size_t size = size_t(std::min<uint64_t>(h.chunkSize, h.totalSize - produced));
+    if (input.size() - at < 4) return false;
+    const uint32_t stored = loadLe32(input.data() + at);
+    at += 4;
+    if (stored > size || stored > input.size() - at) return false;
+    const ByteView body = input.subspan(at, stored);
+    const MutableByteView target(output.data() + produced, size);
+    if (stored == size) {
+      std::copy(body.begin(), body.end(), target.begin());
+    } else if (!decodeHuffmanStream(body, target)) {
+      return false;
+    }
+    at += stored;
+    produced += size;
+  }
+  return at == input.size();
 }
 
 }  // namespace
@@ -69,35 +96,15 @@ bool PortableXpressCompressor::compress(ByteView input, Bytes& output) {
 
 bool PortableXpressDecompressor::decompress(ByteView input, size_t maxOutput, Bytes& output) {
   BufferModeHeader h;
-  if (!parseBufferModeHeader(input, h) || h.totalSize > maxOutput) return false;
-  // Each chunk needs its size field and at least a minimal stream (or its stored bytes), so a
-  // short hostile input cannot make us allocate a large output.
-  const uint64_t chunks = chunkCount(h);
-  const uint64_t lastSize = h.totalSize - (chunks ? (chunks - 1) * h.chunkSize : 0);
-  const uint64_t minimum = kHeaderSize + (chunks ? (chunks - 1) * (4 + std::min<uint64_t>(h.chunkSize, kMinStreamBytes)) +
-                                                      4 + std::min<uint64_t>(lastSize, kMinStreamBytes)
-                                                : 0);
-  if (input.size() < minimum) return false;
-
-  output.resize(size_t(h.totalSize));
-  size_t at = kHeaderSize;
-  for (uint64_t produced = 0; produced < h.totalSize;) {
-    const size_t size = size_t(std::min<uint64_t>(h.chunkSize, h.totalSize - produced));
-    if (input.size() - at < 4) return false;
-    const uint32_t stored = loadLe32(input.data() + at);
-    at += 4;
-    if (stored > size || stored > input.size() - at) return false;
-    const ByteView body = input.subspan(at, stored);
-    const MutableByteView target(output.data() + produced, size);
-    if (stored == size) {
-      std::copy(body.begin(), body.end(), target.begin());
-    } else if (!decodeHuffmanStream(body, target)) {
-      return false;
-    }
-    at += stored;
-    produced += size;
+  // Checked before allocating: a short hostile blob cannot make us reserve a large output.
+  if (!parseBufferModeHeader(input, h) || h.totalSize > maxOutput ||
+      input.size() < minimumInputSize(h)) {
+    return false;
   }
-  return at == input.size();
+  output.resize(size_t(h.totalSize));
+  if (decodeChunks(input, h, output)) return true;
+  output.clear();
+  return false;
 }
 
 }  // namespace px::xpress

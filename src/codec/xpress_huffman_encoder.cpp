@@ -10,19 +10,24 @@
 namespace px::xpress {
 namespace {
 
+// Match finder. The hash of 4 bytes (one BGRA pixel) heads chains through prev[]; a second,
+// chainless table remembers the last place of each 3-byte prefix for short near matches.
 constexpr int kHashBits = 14;
 constexpr uint32_t kWindowSlots = 1u << 16;  // prev[] covers every offset the format allows
-constexpr int kHash3Bits = 12;                // last position of each 3-byte prefix, no chains
-constexpr uint32_t kMaxShortOffset = 511;     // 3-byte matches pay only with few offset bits
-constexpr int kMaxChain = 12;                // candidates tried per position
-constexpr uint32_t kNiceLength = 64;         // stop searching once a match is this long
-constexpr uint32_t kGoodLength = 8;           // past this, the lazy look searches less
-constexpr uint32_t kLazyBelow = 64;          // try the next position only for shorter matches
-constexpr uint32_t kInsertAllBelow = 32;     // longer runs index only their last positions
-constexpr uint32_t kRunOffset = 8;
+constexpr int kHash3Bits = 12;
+constexpr uint32_t kMaxShortOffset = 511;  // 3-byte matches pay only with few offset bits
+
+// Parse effort: the values trade speed for ratio on screen tiles.
+constexpr int kMaxChain = 12;             // candidates tried per position
+constexpr uint32_t kNiceLength = 64;      // stop searching once a match is this long
+constexpr uint32_t kGoodLength = 8;       // past this, the lazy look tries fewer candidates
+constexpr uint32_t kLazyBelow = 64;       // look one position ahead only for shorter matches
+constexpr uint32_t kInsertAllBelow = 32;  // longer runs (offset <= kRunOffset) index only
+constexpr uint32_t kRunOffset = 8;        //   their last kRunTail positions
 constexpr uint32_t kRunTail = 8;
-constexpr uint32_t kLiteralTail = 41;        // Windows codes a final block this short as literals
-constexpr size_t kItemSlack = 16;            // most bytes one item can add to the output
+
+constexpr uint32_t kLiteralTail = 41;  // Windows codes a final block this short as literals
+constexpr size_t kItemSlack = 16;      // most bytes one item can add to the output
 
 inline uint32_t load32(const uint8_t* p) {
   uint32_t v;
@@ -127,7 +132,10 @@ struct HuffmanStreamEncoder::State {
   std::vector<uint32_t> head3 = std::vector<uint32_t>(1u << kHash3Bits, 0);
   // Positions are stored as base + index; anything below base belongs to an earlier input.
   uint32_t base = 1;
-  std::vector<Item> items;
+  // The current block's items; a block ends once it covers kBlockOutput bytes, and every item
+  // covers at least one, so this never overflows.
+  std::vector<Item> items = std::vector<Item>(kBlockOutput + 1);
+  size_t itemCount = 0;
   Bytes scratch;
   uint32_t freqs[kSymbolCount];
   uint8_t lengths[kSymbolCount];
@@ -205,11 +213,11 @@ struct HuffmanStreamEncoder::State {
   }
 
   void literal(uint32_t pos) {
-    items.push_back({data[pos], 0});
+    items[itemCount++] = {data[pos], 0};
     ++freqs[data[pos]];
   }
   void match(Match m) {
-    items.push_back({m.length, m.offset});
+    items[itemCount++] = {m.length, m.offset};
     ++freqs[matchSymbol(m.length, m.offset)];
   }
 
@@ -238,7 +246,8 @@ struct HuffmanStreamEncoder::State {
       out[i] = uint8_t(lengths[2 * i] | (lengths[2 * i + 1] << 4));
     }
     BitWriter w(out + kTableBytes);
-    for (const Item& item : items) {
+    for (size_t i = 0; i < itemCount; ++i) {
+      const Item& item = items[i];
       if (item.offset == 0) {
         w.bits(codes[item.value], lengths[item.value]);
       } else {
@@ -248,7 +257,7 @@ struct HuffmanStreamEncoder::State {
     }
     if (last) w.bits(codes[kEndMarker], lengths[kEndMarker]);
     out = w.finish();
-    items.clear();
+    itemCount = 0;
     std::memset(freqs, 0, sizeof freqs);
     return true;
   }
@@ -289,7 +298,7 @@ struct HuffmanStreamEncoder::State {
 };
 
 bool HuffmanStreamEncoder::State::encode(uint8_t* out, const uint8_t* stop, uint8_t*& written) {
-  items.clear();
+  itemCount = 0;
   std::memset(freqs, 0, sizeof freqs);
   uint32_t pos = 0;
   uint32_t blockEnd = 0;
