@@ -15,8 +15,7 @@ constexpr uint32_t kKeepAliveIdleMs = 30000;
 constexpr uint32_t kKeepAliveIntervalMs = 10000;
 constexpr uint32_t kRegisterTimeoutMs = 15000;
 
-// What one attempt ended with: the pause before the next, or the end of the loop.
-enum class Outcome { kRetry, kRefused, kAlarm, kLost, kAgainNow, kEnd };
+using Outcome = RegistrationOutcome;
 
 class Attempt {
  public:
@@ -107,7 +106,7 @@ Outcome Attempt::waitForViewer() {
   if (received && notice == kViewerJoinedNotice) {
     logPrintf("[RELAY] Viewer conectou via ID\n");
     ctx_.events->viewerArrived(std::make_unique<SecureChannel>(std::move(channel_)));
-    return Outcome::kAgainNow;
+    return Outcome::kViewerJoined;
   }
   logPrintf("[RELAY] Conexao com relay perdida, re-registrando...\n");
   setId(std::string());
@@ -153,16 +152,16 @@ void waitWhileRunning(const std::atomic<bool>& running, uint32_t milliseconds) {
   }
 }
 
+RegistrationOutcome registerOnce(const RegistrationContext& context) {
+  Attempt attempt(context);  // closes its connection on leaving, unless handed over
+  return attempt.run();
+}
+
 void registrationLoop(const RegistrationContext& context) {
   while (context.running->load()) {
-    Outcome outcome;
-    {
-      Attempt attempt(context);  // closes its connection on leaving, unless handed over
-      outcome = attempt.run();
-    }
-    switch (outcome) {
+    switch (registerOnce(context)) {
       case Outcome::kEnd: return;
-      case Outcome::kAgainNow: break;
+      case Outcome::kViewerJoined: break;
       case Outcome::kRetry: waitWhileRunning(*context.running, context.waits.retry); break;
       case Outcome::kRefused: waitWhileRunning(*context.running, context.waits.refused); break;
       case Outcome::kAlarm: waitWhileRunning(*context.running, context.waits.alarm); break;

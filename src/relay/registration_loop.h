@@ -83,6 +83,20 @@ struct RegistrationContext {
   RegistrationWaits waits;
 };
 
+// How one registration attempt ended, which decides the pause before the next.
+enum class RegistrationOutcome {
+  kRetry,         // connect failed, no answer, proof not sent: waits.retry
+  kRefused,       // refusal code, missing challenge or confirmation: waits.refused
+  kAlarm,         // untrusted relay key or bad confirmation: waits.alarm
+  kLost,          // the registered connection was lost: waits.lost
+  kViewerJoined,  // the connection went to a viewer: register again at once
+  kEnd,           // no identity key: the loop ends
+};
+
+// One attempt, from connecting to the viewer notice or the loss of the connection. Closes its
+// connection unless it was handed over.
+RegistrationOutcome registerOnce(const RegistrationContext& context);
+
 // Returns when the running flag is clear or the identity key is unavailable.
 void registrationLoop(const RegistrationContext& context);
 
