@@ -18,6 +18,9 @@ using asio::ip::tcp;
 using Clock = std::chrono::steady_clock;
 
 constexpr size_t kTunnelBufferSize = 64 * 1024;
+// Reply status for a request that did not open: no account status, so a viewer that somehow
+// opens it reports an invalid answer.
+constexpr uint8_t kUnopenedRequestStatus = 0xFF;
 constexpr auto kFailedLoginWindow = std::chrono::minutes(15);
 
 int64_t unixNow() {
@@ -289,7 +292,15 @@ awaitable<void> RelayServer::Impl::sealedExchange(PeerPtr peer, ByteView opening
   if (!co_await readExactly(*peer, sealed)) co_return;
   if (!openSealedRequest(*exchange, key, *header, sealed, plaintext)) {
     logPrintf("[RELAY] Pedido lacrado invalido de %s\n", peer->source.c_str());
-    co_await refuse(*peer, kRefusalRejected);
+    // Answer under our own key when we have one: a viewer that sealed to another relay's key
+    // then cannot open it and raises its identity alarm instead of reading a plain refusal.
+    if (exchange->key.valid()) {
+      Bytes reply{kUnopenedRequestStatus};
+      co_await answerSealed(*peer, *exchange, reply);
+      closePeer(*peer);
+    } else {
+      co_await refuse(*peer, kRefusalRejected);
+    }
     co_return;
   }
 
