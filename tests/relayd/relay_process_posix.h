@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -92,6 +93,7 @@ class RelayProcess {
   RelayProcess& operator=(const RelayProcess&) = delete;
 
   uint16_t port() const { return port_; }
+  pid_t pid() const { return pid_; }
   std::string output() const {
     std::lock_guard guard(lock_);
     return output_;
