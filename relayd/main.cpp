@@ -164,7 +164,7 @@ int serve(const Arguments& args, const std::filesystem::path& dir) {
   RelayServer server(options, key, *store);
   if (!server.start()) return 1;
   logPrintf("[RELAY] Chave publica: %s\n", toHex(key.publicKey(), true).c_str());
-  server.run(true);
+  server.run();
   logPrintf("[RELAY] Encerrado\n");
   return 0;
 }

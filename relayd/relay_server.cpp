@@ -22,6 +22,8 @@ constexpr size_t kTunnelBufferSize = 64 * 1024;
 // opens it reports an invalid answer.
 constexpr uint8_t kUnopenedRequestStatus = 0xFF;
 constexpr auto kFailedLoginWindow = std::chrono::minutes(15);
+// Connections beyond the cap that still get a refusal code; past this they are dropped unread.
+constexpr size_t kCapSlack = 256;
 
 int64_t unixNow() {
   return std::chrono::duration_cast<std::chrono::seconds>(
@@ -133,7 +135,7 @@ struct RelayServer::Impl {
 
   awaitable<void> acceptLoop();
   awaitable<void> handleConnection(PeerPtr peer);
-  uint8_t admission(const Peer& peer, uint8_t requestType);
+  uint8_t admission(const Peer& peer);
   awaitable<void> registerHost(PeerPtr peer, ByteView hello);
   awaitable<void> sealedExchange(PeerPtr peer, ByteView opening);
   awaitable<bool> answerSealed(Peer& peer, SealedExchange& exchange, Bytes& reply);
@@ -172,13 +174,9 @@ awaitable<void> RelayServer::Impl::acceptLoop() {
   }
 }
 
-uint8_t RelayServer::Impl::admission(const Peer& peer, uint8_t requestType) {
-  const auto now = Clock::now();
+uint8_t RelayServer::Impl::admission(const Peer& peer) {
   if (*connections > options.maxConnections) return kRefusalRejected;
-  if (!connectionLimiter.take(peer.source, now)) return kRefusalTooManyAttempts;
-  if (requestType == uint8_t(SealedType::kLogin) && failedLoginLimiter.exceeded(peer.source, now)) {
-    return kRefusalTooManyAttempts;
-  }
+  if (!connectionLimiter.take(peer.source, Clock::now())) return kRefusalTooManyAttempts;
   return 0;
 }
 
@@ -195,6 +193,13 @@ awaitable<void> RelayServer::Impl::handleConnection(PeerPtr peer) {
   if (ec) co_return;
   peer->source = remote.address().to_string();
   peer->socket.set_option(tcp::no_delay(true), ec);
+  // Counted at once, so silent connections count against their source too. Far beyond the cap
+  // a connection is dropped without reading; near it, it gets the refusal code.
+  if (*connections > options.maxConnections + kCapSlack) {
+    closePeer(*peer);
+    co_return;
+  }
+  uint8_t refusal = admission(*peer);
   armDeadline(*peer);
   asio::co_spawn(io, watchdog(peer), asio::detached);
 
@@ -205,7 +210,11 @@ awaitable<void> RelayServer::Impl::handleConnection(PeerPtr peer) {
       !co_await readExactly(*peer, MutableByteView(first.data() + kOpeningSize, kHostHelloSize - kOpeningSize))) {
     co_return;
   }
-  if (const uint8_t refusal = admission(*peer, first[4])) {
+  if (refusal == 0 && first[4] == uint8_t(SealedType::kLogin) &&
+      failedLoginLimiter.exceeded(peer->source, Clock::now())) {
+    refusal = kRefusalTooManyAttempts;
+  }
+  if (refusal != 0) {
     logPrintf("[RELAY] %s recusado (codigo %u)\n", peer->source.c_str(), refusal);
     co_await refuse(*peer, refusal);
     co_return;
@@ -427,6 +436,16 @@ bool RelayServer::start() {
     return false;
   }
   asio::co_spawn(impl_->io, impl_->acceptLoop(), asio::detached);
+  if (impl_->options.stopOnSignals) {
+    // Installed before the listening line goes out, so a supervisor that waits for that line
+    // and then signals always gets a clean shutdown.
+    impl_->signals.add(SIGINT);
+    impl_->signals.add(SIGTERM);
+    impl_->signals.async_wait([this](const asio::error_code& error, int signal) {
+      if (!error) logPrintf("[RELAY] Sinal %d recebido, encerrando\n", signal);
+      stop();
+    });
+  }
   logPrintf("[RELAY] Escutando em %s:%u\n", endpoint.address().to_string().c_str(), port());
   return true;
 }
@@ -437,17 +456,7 @@ uint16_t RelayServer::port() const {
   return ec ? 0 : endpoint.port();
 }
 
-void RelayServer::run(bool stopOnSignals) {
-  if (stopOnSignals) {
-    impl_->signals.add(SIGINT);
-    impl_->signals.add(SIGTERM);
-    impl_->signals.async_wait([this](const asio::error_code& ec, int signal) {
-      if (!ec) logPrintf("[RELAY] Sinal %d recebido, encerrando\n", signal);
-      stop();
-    });
-  }
-  impl_->io.run();
-}
+void RelayServer::run() { impl_->io.run(); }
 
 void RelayServer::stop() {
   asio::post(impl_->io, [impl = impl_.get()] {

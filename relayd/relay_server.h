@@ -23,6 +23,7 @@ struct ServerOptions {
   int failedLoginsPerWindow = 20;  // per source address, per 15 minutes
   int tunnelsPerMinute = 30;       // per account, and again per source address
   int accountThreads = 2;
+  bool stopOnSignals = true;  // SIGINT and SIGTERM end run()
   AccountPolicy accounts;
 };
 
@@ -40,8 +41,8 @@ class RelayServer {
   // Binds and listens; false (with a log line) when that fails.
   bool start();
   uint16_t port() const;
-  // Runs the network thread on the caller until stop() or, when asked, SIGINT/SIGTERM.
-  void run(bool stopOnSignals);
+  // Runs the network thread on the caller until stop() (or a signal, see ServerOptions).
+  void run();
   // Any thread: ends run() soon; every connection is closed.
   void stop();
 
