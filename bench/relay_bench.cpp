@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -102,6 +103,8 @@ double transfer(NativeSocket from, NativeSocket to, size_t bytes) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+double cpuSeconds(pid_t pid);
+
 void BM_TunnelVersusDirectLoopback(benchmark::State& state) {
   BenchRelay relay;
   if (!relay.ok()) return state.SkipWithError("relay did not start");
@@ -128,15 +131,18 @@ void BM_TunnelVersusDirectLoopback(benchmark::State& state) {
   NativeSocket directClient = tcpConnectIpv4("127.0.0.1", directPort);
   NativeSocket directServer = tcpAccept(listener);
 
-  double tunnelSeconds = 0, directSeconds = 0;
+  double tunnelSeconds = 0, directSeconds = 0, relayCpu = 0;
   for (auto _ : state) {
     directSeconds += transfer(directClient, directServer, kTransfer);
+    const double cpuBefore = cpuSeconds(relay.pid());
     tunnelSeconds += transfer(viewer.socket(), host, kTransfer);
+    relayCpu += cpuSeconds(relay.pid()) - cpuBefore;
   }
   const double total = double(kTransfer) * double(state.iterations());
   state.counters["direct_MiBps"] = total / directSeconds / (1 << 20);
   state.counters["tunnel_MiBps"] = total / tunnelSeconds / (1 << 20);
   state.counters["tunnel_vs_direct_pct"] = 100.0 * directSeconds / tunnelSeconds;
+  state.counters["relay_cpu_s_per_GiB"] = relayCpu / (total / double(1u << 30));
   socketShutdownAndClose(directClient);
   socketShutdownAndClose(directServer);
   socketShutdownAndClose(listener);
@@ -144,6 +150,18 @@ void BM_TunnelVersusDirectLoopback(benchmark::State& state) {
   clearLoginState(accountState());
 }
 BENCHMARK(BM_TunnelVersusDirectLoopback)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// User plus system CPU seconds the process has used so far.
+double cpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string skip;
+  for (int i = 0; i < 11; ++i) fields >> skip;  // fields 3..13
+  double user = 0, system = 0;
+  fields >> user >> system;
+  return (user + system) / double(sysconf(_SC_CLK_TCK));
+}
 
 long residentKiB(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
