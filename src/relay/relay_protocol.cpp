@@ -124,11 +124,11 @@ bool isSealedType(uint8_t type) {
 }
 
 Bytes buildSealedRequest(const PublicKey64& ephemeral, ByteView sealed) {
-  Bytes out(kSealedRequestHeaderSize);
+  Bytes out(kSealedRequestHeaderSize + sealed.size());
   put(out.data(), ephemeral);
   out[64] = uint8_t(sealed.size() >> 8);
   out[65] = uint8_t(sealed.size());
-  appendBytes(out, sealed);
+  if (!sealed.empty()) std::memcpy(out.data() + kSealedRequestHeaderSize, sealed.data(), sealed.size());
   return out;
 }
 
@@ -141,8 +141,10 @@ std::optional<SealedRequestHeader> parseSealedRequestHeader(ByteView bytes) {
 }
 
 Bytes buildSealedReply(ByteView sealed) {
-  Bytes out{uint8_t(sealed.size() >> 8), uint8_t(sealed.size())};
-  appendBytes(out, sealed);
+  Bytes out(2 + sealed.size());
+  out[0] = uint8_t(sealed.size() >> 8);
+  out[1] = uint8_t(sealed.size());
+  if (!sealed.empty()) std::memcpy(out.data() + 2, sealed.data(), sealed.size());
   return out;
 }
 
@@ -213,12 +215,14 @@ std::optional<LoginRequest> parseLoginRequest(ByteView bytes) {
 }
 
 Bytes buildLoginReply(const LoginReply& reply) {
-  Bytes out{reply.status};
-  if (reply.status != kAccountOk) return out;
-  appendBytes(out, reply.token);
-  out.resize(out.size() + 4);
+  if (reply.status != kAccountOk) return Bytes{reply.status};
+  const size_t nameLength = std::min(reply.displayName.size(), kMaxLoginField);
+  Bytes out(kLoginReplyFixedSize + nameLength);
+  out[0] = reply.status;
+  put(out.data() + 1, reply.token);
   storeBe32(out.data() + 33, reply.lifetimeSeconds);
-  appendField(out, reply.displayName);
+  out[37] = uint8_t(nameLength);
+  if (nameLength) std::memcpy(out.data() + kLoginReplyFixedSize, reply.displayName.data(), nameLength);
   return out;
 }
 
@@ -253,8 +257,10 @@ std::optional<TunnelRequest> parseTunnelRequest(ByteView bytes) {
 }
 
 Bytes buildTunnelReply(const TunnelReply& reply) {
-  Bytes out{reply.status};
-  if (reply.status == kAccountOk) appendBytes(out, reply.hostIdentity);
+  if (reply.status != kAccountOk) return Bytes{reply.status};
+  Bytes out(kTunnelReplySize);
+  out[0] = reply.status;
+  put(out.data() + 1, reply.hostIdentity);
   return out;
 }
 

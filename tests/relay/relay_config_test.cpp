@@ -29,7 +29,7 @@ TEST(RelayConfigTest, HexKeyParser) {
   const PublicKey64 before = key;
   EXPECT_FALSE(parseRelayKeyHex(kKeyHex.substr(1), key));
   EXPECT_FALSE(parseRelayKeyHex(kKeyHex + "0", key));
-  EXPECT_FALSE(parseRelayKeyHex("g" + kKeyHex.substr(1), key));
+  EXPECT_FALSE(parseRelayKeyHex(std::string("g").append(kKeyHex, 1), key));
   EXPECT_FALSE(parseRelayKeyHex(kKeyHex.substr(0, 127) + " ", key));
   EXPECT_EQ(key, before);
   ASSERT_TRUE(parseRelayKeyHex(kKeyHex, key));
