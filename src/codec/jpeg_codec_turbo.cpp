@@ -60,6 +60,8 @@ bool JpegEncoder::encode(const uint8_t* pixels, int width, int height, size_t st
 
 struct JpegDecoder::Impl {
   TjHandle handle{tjInitDecompress()};
+  // A handle that stopped half-way through a bad file may refuse the next good one.
+  void restart() { handle.reset(tjInitDecompress()); }
 };
 
 JpegDecoder::JpegDecoder() : impl_(std::make_unique<Impl>()) {}
@@ -72,10 +74,11 @@ bool JpegDecoder::decode(ByteView jpeg, int expectedWidth, int expectedHeight, B
   int width = 0, height = 0, subsampling = 0, colorspace = 0;
   auto* data = const_cast<unsigned char*>(jpeg.data());
   if (tjDecompressHeader3(impl_->handle.get(), data, (unsigned long)jpeg.size(), &width, &height,
-                          &subsampling, &colorspace) != 0 ||
-      width != expectedWidth || height != expectedHeight) {
+                          &subsampling, &colorspace) != 0) {
+    impl_->restart();
     return false;
   }
+  if (width != expectedWidth || height != expectedHeight) return false;
   try {
     bgra.resize(size_t(width) * height * 4);
   } catch (const std::bad_alloc&) {
@@ -88,6 +91,7 @@ bool JpegDecoder::decode(ByteView jpeg, int expectedWidth, int expectedHeight, B
                     width * 4, height, TJPF_BGRA,
                     TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0) {
     bgra.clear();
+    impl_->restart();
     return false;
   }
   return true;
