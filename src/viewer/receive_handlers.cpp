@@ -41,20 +41,21 @@ bool FrameReceiver::decodeLocked(ScreenImage& image, ByteView payload) {
     const bool ok =
         decoder_.decodeTiledFrame(payload, image.pixels.data(), image.width, image.height);
     if (!ok && ++failures_ <= kMaxFrameLogLines) {
-      logPrintf("[VIEWER] decode tiles FALHOU (pl=%zu)\n", payload.size());
+      logPrintf("[VIEWER] decode tiles FALHOU (pl=%lu)\n", (unsigned long)payload.size());
     }
     return ok;
   }
   ++failures_;
   if (!decoder_.unpackBlob(payload, unpacked_, legacyUnpackLimit(image.width, image.height))) {
-    if (failures_ <= kMaxFrameLogLines) logPrintf("[VIEWER] unpack FALHOU (pl=%zu)\n", payload.size());
+    if (failures_ <= kMaxFrameLogLines) logPrintf("[VIEWER] unpack FALHOU (pl=%lu)\n", (unsigned long)payload.size());
     return false;
   }
   const bool ok = decodeRectFrame(unpacked_, image.pixels.data(), image.width, image.height);
   if (failures_ <= kMaxFrameLogLines) {
     const uint8_t* px0 = image.pixels.data();
-    logPrintf("[VIEWER] frame pl=%zu desc=%zu decode=%d px0=%02X%02X%02X\n", payload.size(),
-              unpacked_.size(), ok ? 1 : 0, px0[2], px0[1], px0[0]);
+    logPrintf("[VIEWER] frame pl=%lu desc=%lu decode=%d px0=%02X%02X%02X\n",
+              (unsigned long)payload.size(), (unsigned long)unpacked_.size(), ok ? 1 : 0, px0[2],
+              px0[1], px0[0]);
   }
   return ok;
 }
