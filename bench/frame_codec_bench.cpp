@@ -186,11 +186,26 @@ const bool registered = [] {
     const std::string name = keyScenes()[i].name;
     benchmark::RegisterBenchmark(("BM_EncodeKeyFrame/" + name).c_str(),
                                  [i](benchmark::State& s) { BM_EncodeKeyFrame(s, i); })
-        ->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+        ->ArgName("threads")
+        ->Arg(1)
+        ->Arg(2)
+        ->Unit(benchmark::kMillisecond);
   }
-  benchmark::RegisterBenchmark("BM_EncodeScrollStep", BM_EncodeScrollStep)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("BM_EncodeTypingStep", BM_EncodeTypingStep)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("BM_EncodeUnchanged", BM_EncodeUnchanged)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_EncodeScrollStep", BM_EncodeScrollStep)
+      ->ArgName("threads")
+      ->Arg(1)
+      ->Arg(2)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_EncodeTypingStep", BM_EncodeTypingStep)
+      ->ArgName("threads")
+      ->Arg(1)
+      ->Arg(2)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_EncodeUnchanged", BM_EncodeUnchanged)
+      ->ArgName("threads")
+      ->Arg(1)
+      ->Arg(2)
+      ->Unit(benchmark::kMillisecond);
   for (size_t i = 0; i < count; ++i) {
     benchmark::RegisterBenchmark(("BM_DecodeKeyFrame/" + keyScenes()[i].name).c_str(),
                                  [i](benchmark::State& s) { BM_DecodeKeyFrame(s, i); })

@@ -22,18 +22,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const px::ByteView payload(data + 1, size - 1);
   switch (data[0] % 12) {
-    case 0: roundTrip(px::parseHostHello(payload), px::buildHostHello, px::parseHostHello); break;
+    case 0:
+      roundTrip(px::parseHostHello(payload), px::buildHostHello, px::parseHostHello);
+      break;
     case 1:
       roundTrip(px::parseAccessRequest(payload), px::buildAccessRequest, px::parseAccessRequest);
       break;
-    case 2: roundTrip(px::parseAccessReply(payload), px::buildAccessReply, px::parseAccessReply); break;
+    case 2:
+      roundTrip(px::parseAccessReply(payload), px::buildAccessReply, px::parseAccessReply);
+      break;
     case 3:
       roundTrip(px::parsePasswordParams(payload), px::buildPasswordParams, px::parsePasswordParams);
       break;
     case 4: {
       const auto shape = px::parseCursorShape(payload);
       px::Bytes out;
-      if (shape && (!px::buildCursorShape(*shape, out) || !px::parseCursorShape(out))) __builtin_trap();
+      if (shape && (!px::buildCursorShape(*shape, out) || !px::parseCursorShape(out)))
+        __builtin_trap();
       break;
     }
     case 5: {
@@ -57,8 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (image.pixels.size() != size_t(image.width) * image.height * 4) __builtin_trap();
       break;
     }
-    case 7: roundTrip(px::parseMouseInput(payload), px::buildMouseInput, px::parseMouseInput); break;
-    case 8: roundTrip(px::parseKeyInput(payload), px::buildKeyInput, px::parseKeyInput); break;
+    case 7:
+      roundTrip(px::parseMouseInput(payload), px::buildMouseInput, px::parseMouseInput);
+      break;
+    case 8:
+      roundTrip(px::parseKeyInput(payload), px::buildKeyInput, px::parseKeyInput);
+      break;
     case 9:
       roundTrip(px::parseSelectMonitor(payload), px::buildSelectMonitor, px::parseSelectMonitor);
       break;
@@ -66,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       static px::ChatLog chat;
       px::handleChatText(chat, payload);
       if (chat.entries.size() > px::kMaxChatEntries) __builtin_trap();
-      if (!chat.entries.empty() && chat.entries.back().text.size() > px::kMaxChatUnits) __builtin_trap();
+      if (!chat.entries.empty() && chat.entries.back().text.size() > px::kMaxChatUnits)
+        __builtin_trap();
       break;
     }
     default: {

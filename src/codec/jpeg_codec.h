@@ -19,8 +19,8 @@ class JpegEncoder {
   JpegEncoder& operator=(const JpegEncoder&) = delete;
 
   // Replaces `out` with a JPEG of the width x height picture at `pixels` (4 bytes per pixel,
-  // B G R and an ignored fourth byte; `stride` bytes from one row to the next). `quality` is 0 to 1.
-  // False, with `out` empty, on failure.
+  // B G R and an ignored fourth byte; `stride` bytes from one row to the next). `quality` is 0
+  // to 1. False, with `out` empty, on failure.
   bool encode(const uint8_t* pixels, int width, int height, size_t stride, float quality,
               Bytes& out);
 

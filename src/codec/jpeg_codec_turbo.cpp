@@ -18,9 +18,7 @@ struct TjBufferDeleter {
   void operator()(unsigned char* buffer) const { tjFree(buffer); }
 };
 
-int turboQuality(float quality) {
-  return std::clamp(int(std::lround(quality * 100.0f)), 1, 100);
-}
+int turboQuality(float quality) { return std::clamp(int(std::lround(quality * 100.0f)), 1, 100); }
 
 }  // namespace
 
@@ -35,8 +33,8 @@ struct JpegEncoder::Impl {
 JpegEncoder::JpegEncoder() : impl_(std::make_unique<Impl>()) {}
 JpegEncoder::~JpegEncoder() = default;
 
-bool JpegEncoder::encode(const uint8_t* pixels, int width, int height, size_t stride,
-                         float quality, Bytes& out) {
+bool JpegEncoder::encode(const uint8_t* pixels, int width, int height, size_t stride, float quality,
+                         Bytes& out) {
   out.clear();
   if (!impl_->handle || !pixels || width < 1 || height < 1) return false;
   const unsigned long needed = tjBufSize(width, height, TJSAMP_444);
@@ -88,8 +86,7 @@ bool JpegDecoder::decode(ByteView jpeg, int expectedWidth, int expectedHeight, B
   // Warnings (corrupt data the library papered over) count as failures, and progressive files
   // are cut off at the library's scan limit so a crafted file cannot make decoding crawl.
   if (tjDecompress2(impl_->handle.get(), data, (unsigned long)jpeg.size(), bgra.data(), width,
-                    width * 4, height, TJPF_BGRA,
-                    TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0) {
+                    width * 4, height, TJPF_BGRA, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0) {
     bgra.clear();
     impl_->restart();
     return false;

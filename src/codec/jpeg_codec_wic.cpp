@@ -1,4 +1,7 @@
+// windows.h first: the other Windows headers depend on it.
+// clang-format off
 #include <windows.h>
+// clang-format on
 #include <wincodec.h>
 #include <wrl/client.h>
 
@@ -98,8 +101,8 @@ struct JpegEncoder::Impl {
 JpegEncoder::JpegEncoder() : impl_(std::make_unique<Impl>()) {}
 JpegEncoder::~JpegEncoder() = default;
 
-bool JpegEncoder::encode(const uint8_t* pixels, int width, int height, size_t stride,
-                         float quality, Bytes& out) {
+bool JpegEncoder::encode(const uint8_t* pixels, int width, int height, size_t stride, float quality,
+                         Bytes& out) {
   out.clear();
   IWICImagingFactory* factory = imagingFactory();
   if (!factory || !pixels || width < 1 || height < 1) return false;
@@ -116,8 +119,7 @@ bool JpegEncoder::encode(const uint8_t* pixels, int width, int height, size_t st
     return false;
   }
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-  if (FAILED(frame->SetPixelFormat(&format)) ||
-      !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+  if (FAILED(frame->SetPixelFormat(&format)) || !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
     return false;
   }
   const size_t rowBytes = size_t(width) * 3;

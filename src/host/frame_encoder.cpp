@@ -35,7 +35,7 @@ struct Slot {
 };
 
 struct Grid {
-  int width = 0;   // encoded frame
+  int width = 0;  // encoded frame
   int height = 0;
   int cols = 0;
   int rows = 0;
@@ -179,11 +179,11 @@ struct FrameEncoder::Impl {
   float quality = kMaxQuality;
   std::vector<SourceSpan> colSpans, rowSpans;
   std::vector<uint8_t> dirtyTiles, changedTiles;
-  std::vector<int> changed;          // tile indexes in scan order
-  std::vector<TileOutput> outputs;   // parallel to `changed`
-  std::vector<TileRect> jpegRects;   // after merging
+  std::vector<int> changed;         // tile indexes in scan order
+  std::vector<TileOutput> outputs;  // parallel to `changed`
+  std::vector<TileRect> jpegRects;  // after merging
   std::vector<TileOutput> jpegOutputs;
-  Bytes scaled;                      // one tile rendered at a reduced scale
+  Bytes scaled;  // one tile rendered at a reduced scale
 };
 
 void FrameEncoder::Impl::markDirtyTiles(const EncodeInput& in, std::span<const DirtyRect> dirty) {
@@ -345,8 +345,7 @@ void FrameEncoder::Impl::classifyTile(const ReferenceFrame& reference, size_t in
   out.jpegCandidate = true;
 }
 
-bool FrameEncoder::Impl::encodeJpegRect(const ReferenceFrame& reference, size_t index,
-                                        Slot& slot) {
+bool FrameEncoder::Impl::encodeJpegRect(const ReferenceFrame& reference, size_t index, Slot& slot) {
   const TileRect& r = jpegRects[index];
   TileOutput& out = jpegOutputs[index];
   const size_t refStride = size_t(grid.width) * 4;
@@ -361,8 +360,7 @@ bool FrameEncoder::Impl::encodeJpegRect(const ReferenceFrame& reference, size_t 
   return !out.data.empty();
 }
 
-bool FrameEncoder::Impl::encode(const EncodeInput& in, ReferenceFrame& reference,
-                                Bytes& payload) {
+bool FrameEncoder::Impl::encode(const EncodeInput& in, ReferenceFrame& reference, Bytes& payload) {
   payload.clear();
   const size_t stride = in.stride ? in.stride : size_t(in.width) * 4;
   if (!in.pixels || in.width < 1 || in.height < 1 || in.width > kMaxEncodeSide ||

@@ -42,8 +42,8 @@ struct HostHello {
 inline constexpr size_t kHostHelloSize = 5;
 
 struct AccessRequest {
-  std::string computerId;        // at most 15 bytes travel
-  std::string displayName;       // at most 63 bytes travel (a multi-byte character may be cut)
+  std::string computerId;           // at most 15 bytes travel
+  std::string displayName;          // at most 63 bytes travel (a multi-byte character may be cut)
   std::array<uint8_t, 32> proof{};  // all zero when no password is offered
 };
 inline constexpr size_t kAccessRequestSize = 112;
@@ -76,7 +76,7 @@ struct MonitorSize {
 inline constexpr int kMaxMonitors = 8;
 
 struct MonitorList {
-  uint8_t current = 0;  // as sent; may be >= the count (receivers then take 0)
+  uint8_t current = 0;                // as sent; may be >= the count (receivers then take 0)
   std::vector<MonitorSize> monitors;  // at most kMaxMonitors entries
 };
 

@@ -3,7 +3,8 @@
 namespace px {
 
 TileWorkers::TileWorkers(int slots) {
-  for (int slot = 1; slot < slots; ++slot) helpers_.emplace_back([this, slot] { helperLoop(slot); });
+  for (int slot = 1; slot < slots; ++slot)
+    helpers_.emplace_back([this, slot] { helperLoop(slot); });
 }
 
 TileWorkers::~TileWorkers() {

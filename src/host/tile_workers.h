@@ -33,11 +33,11 @@ class TileWorkers {
   std::condition_variable wake_;
   std::condition_variable done_;
   const std::function<void(size_t, int)>* job_ = nullptr;  // guarded by mutex_
-  size_t count_ = 0;        // guarded by mutex_
-  size_t next_ = 0;         // guarded by mutex_
-  size_t finished_ = 0;     // guarded by mutex_
-  unsigned generation_ = 0; // guarded by mutex_
-  bool stopping_ = false;   // guarded by mutex_
+  size_t count_ = 0;                                       // guarded by mutex_
+  size_t next_ = 0;                                        // guarded by mutex_
+  size_t finished_ = 0;                                    // guarded by mutex_
+  unsigned generation_ = 0;                                // guarded by mutex_
+  bool stopping_ = false;                                  // guarded by mutex_
   std::vector<std::thread> helpers_;
 };
 

@@ -18,7 +18,9 @@ struct Target {
   int right = 0;
   int bottom = 0;
   bool sameGrid = false;
-  int64_t area() const { return right > left && bottom > top ? int64_t(right - left) * (bottom - top) : 0; }
+  int64_t area() const {
+    return right > left && bottom > top ? int64_t(right - left) * (bottom - top) : 0;
+  }
 };
 
 Target mapTile(int imageW, int imageH, int w, int h, int x, int y, int gridW, int gridH) {

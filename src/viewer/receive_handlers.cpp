@@ -47,7 +47,8 @@ bool FrameReceiver::decodeLocked(ScreenImage& image, ByteView payload) {
   }
   ++failures_;
   if (!decoder_.unpackBlob(payload, unpacked_, legacyUnpackLimit(image.width, image.height))) {
-    if (failures_ <= kMaxFrameLogLines) logPrintf("[VIEWER] unpack FALHOU (pl=%lu)\n", (unsigned long)payload.size());
+    if (failures_ <= kMaxFrameLogLines)
+      logPrintf("[VIEWER] unpack FALHOU (pl=%lu)\n", (unsigned long)payload.size());
     return false;
   }
   const bool ok = decodeRectFrame(unpacked_, image.pixels.data(), image.width, image.height);

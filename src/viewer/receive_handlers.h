@@ -17,8 +17,8 @@ namespace px {
 // Monitor tabs and the size/mode line of the viewer overlay.
 struct OverlayState {
   std::mutex lock;
-  int monitorCount = 0;     // guarded by lock
-  int currentMonitor = 0;   // guarded by lock
+  int monitorCount = 0;       // guarded by lock
+  int currentMonitor = 0;     // guarded by lock
   std::u16string statusText;  // guarded by lock
 };
 

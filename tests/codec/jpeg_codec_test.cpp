@@ -1,9 +1,10 @@
+#include "codec/jpeg_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "codec/jpeg_codec.h"
 #include "support/platform_quirks.h"
 
 namespace px {

@@ -1,9 +1,10 @@
+#include "host/frame_encoder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "host/frame_encoder.h"
 #include "support/frame_payload.h"
 
 namespace px {
@@ -15,7 +16,8 @@ using test::parseFramePayload;
 struct Screen {
   int width, height;
   Bytes pixels;
-  Screen(int w, int h, uint32_t bgra = 0xFF202020) : width(w), height(h), pixels(size_t(w) * h * 4) {
+  Screen(int w, int h, uint32_t bgra = 0xFF202020)
+      : width(w), height(h), pixels(size_t(w) * h * 4) {
     fill(0, 0, w, h, bgra);
   }
   void fill(int x, int y, int w, int h, uint32_t bgra) {
@@ -34,7 +36,8 @@ struct Screen {
   void stripes(int x, int y, int w, int h) {
     for (int r = y; r < y + h; ++r)
       for (int c = x; c < x + w; ++c)
-        storeLe32(&pixels[(size_t(r) * width + c) * 4], ((r / 3 + c / 5) % 2) ? 0xFF000000 : 0xFFFFFFFF);
+        storeLe32(&pixels[(size_t(r) * width + c) * 4],
+                  ((r / 3 + c / 5) % 2) ? 0xFF000000 : 0xFFFFFFFF);
   }
   EncodeInput input(std::span<const DirtyRect> dirty = {}) const {
     EncodeInput in;
@@ -154,14 +157,15 @@ TEST(FrameEncoderTest, MergeOfJpegCandidates) {
       {"two rows of equal span",
        {{0, 0, 64, 64}, {64, 0, 64, 64}, {0, 64, 64, 64}, {64, 64, 64, 64}},
        {{0, 0, 128, 128}}},
-      {"gap keeps them apart", {{0, 0, 64, 64}, {128, 0, 64, 64}},
+      {"gap keeps them apart",
+       {{0, 0, 64, 64}, {128, 0, 64, 64}},
        {{0, 0, 64, 64}, {128, 0, 64, 64}}},
       {"unequal spans do not stack",
        {{0, 0, 128, 64}, {0, 64, 64, 64}},
        {{0, 0, 128, 64}, {0, 64, 64, 64}}},
-      {"a column of three", {{0, 128, 64, 64}, {0, 0, 64, 64}, {0, 64, 64, 64}},
-       {{0, 0, 64, 192}}},
-      {"edge tile of other height", {{0, 0, 64, 64}, {64, 0, 22, 64}, {0, 64, 86, 40}},
+      {"a column of three", {{0, 128, 64, 64}, {0, 0, 64, 64}, {0, 64, 64, 64}}, {{0, 0, 64, 192}}},
+      {"edge tile of other height",
+       {{0, 0, 64, 64}, {64, 0, 22, 64}, {0, 64, 86, 40}},
        {{0, 0, 86, 104}}},
   };
   for (const auto& c : cases) {
@@ -201,8 +205,8 @@ TEST(FrameEncoderTest, RefusesBadScreens) {
     const char* name;
     int width, height;
     bool pixels;
-  } cases[] = {{"no pixels", 8, 8, false}, {"zero width", 0, 8, true},
-               {"too tall", 8, 16385, true}};
+  } cases[] = {
+      {"no pixels", 8, 8, false}, {"zero width", 0, 8, true}, {"too tall", 8, 16385, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EncodeInput in = screen.input();
@@ -219,8 +223,8 @@ TEST(FrameEncoderTest, RefusesBadScreens) {
 TEST(FrameEncoderTest, ScaledFramesAverageSourceBoxes) {
   const struct {
     int scale, width, height, gridW, gridH;
-  } cases[] = {{50, 101, 51, 50, 25}, {75, 100, 40, 75, 30}, {30, 10, 10, 10, 10},
-               {50, 1, 1, 1, 1}};
+  } cases[] = {
+      {50, 101, 51, 50, 25}, {75, 100, 40, 75, 30}, {30, 10, 10, 10, 10}, {50, 1, 1, 1, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scale);
     Screen screen(c.width, c.height);

@@ -1,9 +1,9 @@
+#include "host/session_messages.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
-
-#include "host/session_messages.h"
 
 namespace px {
 namespace {
@@ -128,10 +128,10 @@ TEST(SessionMessagesTest, MonitorListLimits) {
     bool accepted;
   } cases[] = {
       {{1, 0, 0x80, 7, 0x38, 4}, true},
-      {{2, 0, 0x80, 7, 0x38, 4}, false},           // second entry missing
-      {Bytes(2 + 4 * 9, 1), false},                // count 9
+      {{2, 0, 0x80, 7, 0x38, 4}, false},  // second entry missing
+      {Bytes(2 + 4 * 9, 1), false},       // count 9
       {Bytes{9, 0}, false},
-      {Bytes{0, 0}, true},                         // an empty list is harmless
+      {Bytes{0, 0}, true},  // an empty list is harmless
   };
   cases[2].payload[0] = 9;
   for (size_t i = 0; i < std::size(cases); ++i) {

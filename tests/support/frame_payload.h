@@ -41,8 +41,12 @@ inline bool parseFramePayload(ByteView p, ParsedFrame& out) {
   size_t at = kFrameHeaderSize;
   for (uint32_t i = 0; i < count; ++i) {
     if (p.size() - at < kTileHeaderSize) return false;
-    FrameTile t{loadLe16(&p[at]), loadLe16(&p[at + 2]), loadLe16(&p[at + 4]),
-                loadLe16(&p[at + 6]), p[at + 8], {}};
+    FrameTile t{loadLe16(&p[at]),
+                loadLe16(&p[at + 2]),
+                loadLe16(&p[at + 4]),
+                loadLe16(&p[at + 6]),
+                p[at + 8],
+                {}};
     const uint32_t size = loadLe32(&p[at + 10]);
     if (size > p.size() - at - kTileHeaderSize) return false;
     t.data.assign(p.begin() + at + kTileHeaderSize, p.begin() + at + kTileHeaderSize + size);

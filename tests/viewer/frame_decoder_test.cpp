@@ -1,3 +1,5 @@
+#include "viewer/frame_decoder.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -5,7 +7,6 @@
 #include "codec/jpeg_codec.h"
 #include "codec/xpress.h"
 #include "support/frame_payload.h"
-#include "viewer/frame_decoder.h"
 
 namespace px {
 namespace {
@@ -50,35 +51,56 @@ TEST(FrameDecoderTest, MalformedTiledFrames) {
   };
   auto base = [] { return FrameBuilder(128, 64, 128, 64); };
   const Case cases[] = {
-      {"two solid tiles", [&] { return base().solid(0, 0, 64, 64, kRed).solid(64, 0, 64, 64, kBlue).bytes(); },
-       true, kRed, kBlue},
+      {"two solid tiles",
+       [&] { return base().solid(0, 0, 64, 64, kRed).solid(64, 0, 64, 64, kBlue).bytes(); }, true,
+       kRed, kBlue},
       {"count 0 draws nothing", [&] { return base().bytes(); }, true, kBlack, kBlack},
-      {"other screen width", [] { return FrameBuilder(128, 64, 129, 64).solid(0, 0, 64, 64, kRed).bytes(); },
-       false, kBlack, kBlack},
-      {"other screen height", [] { return FrameBuilder(128, 64, 128, 65).solid(0, 0, 64, 64, kRed).bytes(); },
-       false, kBlack, kBlack},
-      {"bad magic", [&] { auto b = base().solid(0, 0, 64, 64, kRed).bytes(); b[3] = '4'; return b; },
+      {"other screen width",
+       [] { return FrameBuilder(128, 64, 129, 64).solid(0, 0, 64, 64, kRed).bytes(); }, false,
+       kBlack, kBlack},
+      {"other screen height",
+       [] { return FrameBuilder(128, 64, 128, 65).solid(0, 0, 64, 64, kRed).bytes(); }, false,
+       kBlack, kBlack},
+      {"bad magic",
+       [&] {
+         auto b = base().solid(0, 0, 64, 64, kRed).bytes();
+         b[3] = '4';
+         return b;
+       },
        false, kBlack, kBlack},
       {"zero grid", [] { return FrameBuilder(0, 64, 128, 64).solid(0, 0, 64, 64, kRed).bytes(); },
        false, kBlack, kBlack},
       {"encoding 3 after a good tile",
        [&] { return base().solid(0, 0, 64, 64, kRed).tile(64, 0, 64, 64, 3, Bytes(4)).bytes(); },
        false, kRed, kBlack},
-      {"solid of 5 bytes", [&] { return base().tile(0, 0, 64, 64, 0, Bytes(5)).bytes(); },
-       false, kBlack, kBlack},
-      {"tile past the grid", [&] { return base().solid(65, 0, 64, 64, kRed).bytes(); },
-       false, kBlack, kBlack},
-      {"zero width tile", [&] { return base().solid(0, 0, 0, 64, kRed).bytes(); },
-       false, kBlack, kBlack},
-      {"count larger than the tiles", [&] { return base().solid(0, 0, 64, 64, kRed).setCount(2).bytes(); },
-       false, kRed, kBlack},
+      {"solid of 5 bytes", [&] { return base().tile(0, 0, 64, 64, 0, Bytes(5)).bytes(); }, false,
+       kBlack, kBlack},
+      {"tile past the grid", [&] { return base().solid(65, 0, 64, 64, kRed).bytes(); }, false,
+       kBlack, kBlack},
+      {"zero width tile", [&] { return base().solid(0, 0, 0, 64, kRed).bytes(); }, false, kBlack,
+       kBlack},
+      {"count larger than the tiles",
+       [&] { return base().solid(0, 0, 64, 64, kRed).setCount(2).bytes(); }, false, kRed, kBlack},
       {"data length past the end",
-       [&] { auto b = base().solid(0, 0, 64, 64, kRed).bytes(); b.pop_back(); return b; },
+       [&] {
+         auto b = base().solid(0, 0, 64, 64, kRed).bytes();
+         b.pop_back();
+         return b;
+       },
        false, kBlack, kBlack},
-      {"header cut short", [&] { auto b = base().bytes(); b.resize(31); return b; },
+      {"header cut short",
+       [&] {
+         auto b = base().bytes();
+         b.resize(31);
+         return b;
+       },
        false, kBlack, kBlack},
       {"bytes after the last tile are ignored",
-       [&] { auto b = base().solid(0, 0, 64, 64, kRed).bytes(); b.push_back(9); return b; },
+       [&] {
+         auto b = base().solid(0, 0, 64, 64, kRed).bytes();
+         b.push_back(9);
+         return b;
+       },
        true, kRed, kBlack},
       {"compressed tile one pixel short",
        [&] { return base().tile(0, 0, 64, 64, 1, packed(solidPixels(64, 63, kRed))).bytes(); },
@@ -115,10 +137,12 @@ TEST(FrameDecoderTest, JpegTileMustHaveTheTileSize) {
   ASSERT_TRUE(encoder.encode(pixels.data(), 64, 32, 64 * 4, 0.9f, jpeg));
   FrameDecoder decoder;
   Image image(128, 64);
-  EXPECT_FALSE(decoder.decodeTiledFrame(FrameBuilder(128, 64, 128, 64).tile(0, 0, 64, 64, 2, jpeg).bytes(),
-                                        image.pixels.data(), 128, 64));
-  EXPECT_TRUE(decoder.decodeTiledFrame(FrameBuilder(128, 64, 128, 64).tile(0, 0, 64, 32, 2, jpeg).bytes(),
-                                       image.pixels.data(), 128, 64));
+  EXPECT_FALSE(
+      decoder.decodeTiledFrame(FrameBuilder(128, 64, 128, 64).tile(0, 0, 64, 64, 2, jpeg).bytes(),
+                               image.pixels.data(), 128, 64));
+  EXPECT_TRUE(
+      decoder.decodeTiledFrame(FrameBuilder(128, 64, 128, 64).tile(0, 0, 64, 32, 2, jpeg).bytes(),
+                               image.pixels.data(), 128, 64));
   const uint32_t p = image.at(10, 10);
   EXPECT_NEAR(int(p & 0xFF), 0xCC, 4);
   EXPECT_NEAR(int((p >> 8) & 0xFF), 0x66, 4);
@@ -241,8 +265,8 @@ TEST(FrameDecoderTest, LegacyRectangleFrames) {
     uint32_t at21;  // pixel (2, 1) after decoding
   } cases[] = {
       {"runs and literals fill the rectangle",
-       legacyFrame(1, 1, 2, 2, concat({run(1, kBlue), literal({kRed, kBlue}), run(1, kRed)})),
-       true, kRed},
+       legacyFrame(1, 1, 2, 2, concat({run(1, kBlue), literal({kRed, kBlue}), run(1, kRed)})), true,
+       kRed},
       {"too few pixels", legacyFrame(1, 1, 2, 2, run(3, kRed)), false, kBlack},
       {"run past the rectangle", legacyFrame(1, 1, 2, 2, run(5, kRed)), false, kBlack},
       {"literal past the data", legacyFrame(1, 1, 2, 2, Bytes{0, 0, 4, 0, 1, 2}), false, kBlack},

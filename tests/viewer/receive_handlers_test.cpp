@@ -1,3 +1,5 @@
+#include "viewer/receive_handlers.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -5,7 +7,6 @@
 #include "base/data_folder.h"
 #include "host/session_messages.h"
 #include "support/frame_payload.h"
-#include "viewer/receive_handlers.h"
 
 namespace px {
 namespace {
@@ -43,7 +44,8 @@ TEST(ReceiveHandlersTest, MonitorSwitchKeepsOrBlanksThePicture) {
   EXPECT_EQ(image.pixels, Bytes(32 * 16 * 4, 0));
 
   // Sizes a hostile host might announce to make the viewer allocate gigabytes.
-  EXPECT_FALSE(handleMonitorSelected(image, overlay, false, buildMonitorSelected({0, 65535, 65535})));
+  EXPECT_FALSE(
+      handleMonitorSelected(image, overlay, false, buildMonitorSelected({0, 65535, 65535})));
   EXPECT_EQ(image.width, 32);
 }
 

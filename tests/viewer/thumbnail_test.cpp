@@ -1,9 +1,10 @@
+#include "viewer/thumbnail.h"
+
 #include <gtest/gtest.h>
 
 #include "base/atomic_file.h"
 #include "base/data_folder.h"
 #include "support/test_paths.h"
-#include "viewer/thumbnail.h"
 
 namespace px {
 namespace {
@@ -31,8 +32,9 @@ TEST_F(ThumbnailTest, FullHdScreenGivesTheFixedBmp) {
   Bytes file;
   ASSERT_TRUE(readWholeFile(dataFolder() / "thumbs" / "123456789.bmp", file));
   ASSERT_EQ(file.size(), 230454u);
-  const uint8_t header[54] = {'B', 'M', 0x36, 0x84, 0x03, 0, 0, 0, 0, 0, 54, 0, 0, 0,
-                              40, 0, 0, 0, 0x40, 1, 0, 0, 0x4C, 0xFF, 0xFF, 0xFF, 1, 0, 32, 0};
+  const uint8_t header[54] = {'B', 'M', 0x36, 0x84, 0x03, 0,    0, 0, 0,    0,
+                              54,  0,   0,    0,    40,   0,    0, 0, 0x40, 1,
+                              0,   0,   0x4C, 0xFF, 0xFF, 0xFF, 1, 0, 32,   0};
   EXPECT_TRUE(std::equal(header, header + 54, file.begin()));
   // First pixel is the screen's top-left, with opaque alpha.
   EXPECT_EQ(file[54], screen[0]);
@@ -48,7 +50,8 @@ TEST_F(ThumbnailTest, FullHdScreenGivesTheFixedBmp) {
 TEST_F(ThumbnailTest, FourByThreeIsStretched) {
   const Bytes screen = gradient(1024, 768);
   const Bytes bmp = buildThumbnailBmp(screen.data(), 1024, 768);
-  // Last column of the thumbnail: source column 319 * 1024 / 320 = 1020; last row 179 * 768 / 180 = 763.
+  // Last column of the thumbnail: source column 319 * 1024 / 320 = 1020; last row 179 * 768 / 180 =
+  // 763.
   const size_t at = 54 + (size_t(179) * 320 + 319) * 4;
   EXPECT_EQ(bmp[at], uint8_t(1020));
   EXPECT_EQ(bmp[at + 1], uint8_t(763));
