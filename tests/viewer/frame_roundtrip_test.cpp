@@ -36,9 +36,12 @@ struct Canvas {
 // A desktop: flat background, a photo-like gradient wallpaper band, a window with text-like rows.
 void paintDesktop(Canvas& c, int windowX, int windowY) {
   c.rect(0, 0, c.width, c.height, [&](int x, int y) { c.set(x, y, 90, 60, 30); });
+  // Photo-like: smooth shapes plus sensor-like noise, which no lossless coder squeezes enough.
   c.rect(0, 0, c.width, 200, [&](int x, int y) {
     const double v = std::sin(x * 0.05) * std::cos(y * 0.07);
-    c.set(x, y, uint8_t(128 + 100 * v), uint8_t(x * 255 / c.width), uint8_t(y + 40));
+    const int noise = int((uint32_t(x) * 2654435761u ^ uint32_t(y) * 40503u) >> 27) - 16;
+    c.set(x, y, uint8_t(120 + 100 * v + noise), uint8_t(x * 200 / c.width + 20 - noise),
+          uint8_t(y + 40 + noise));
   });
   c.rect(windowX, windowY, 300, 180, [&](int x, int y) {
     const int lx = x - windowX, ly = y - windowY;
