@@ -125,7 +125,7 @@ int setPassword() {
   if (!password.empty() && password.back() == '\r') password.pop_back();
   loadPasswordStore();
   const bool ok = setAccessPassword(asBytes(password));
-  secureWipe(MutableByteView(reinterpret_cast<uint8_t*>(password.data()), password.size()));
+  secureWipe(password.data(), password.size());
   std::printf("%s\n", ok ? "Senha de acesso salva." : "Nao foi possivel salvar a senha.");
   return ok ? 0 : 1;
 }

@@ -67,6 +67,12 @@ double millisecondsSince(Clock::time_point start) {
 }  // namespace
 
 void HostService::hostCaptureThread() {
+  captureBody();
+  running_.store(false);
+  captureFinished_.store(true);
+}
+
+void HostService::captureBody() {
   std::unique_ptr<ScreenCapturer> capturer;
   if (deps_.createCapturer) capturer = deps_.createCapturer();
   MonitorSet monitors;

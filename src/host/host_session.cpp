@@ -15,6 +15,7 @@ namespace {
 constexpr uint32_t kAccessRequestTimeoutMs = 15000;
 constexpr uint32_t kKeepAliveIdleMs = 15000;
 constexpr uint32_t kKeepAliveIntervalMs = 5000;
+constexpr int kCaptureGraceMs = 2000;
 
 bool allZero(const std::array<uint8_t, 32>& bytes) {
   uint8_t any = 0;
@@ -98,7 +99,7 @@ bool HostService::passwordAdmits(const SecureChannel& channel,
   if (!accessPasswordProof(record.hash, channel.sessionHash(), expected)) return false;
   const bool equal = constantTimeEqual(ByteView(expected.data(), expected.size()),
                                        ByteView(proof.data(), proof.size()));
-  secureWipe(MutableByteView(expected.data(), expected.size()));
+  secureWipe(expected);
   if (equal) {
     notePasswordAccepted(guard_);
     logPrintf("[HOST] Acesso liberado pela senha\n");
@@ -185,6 +186,7 @@ void HostService::startHostSession(HostSessionStart start) {
   state_.store(HostState::kActive);
   running_.store(true);
   helloDone_.store(false);
+  captureFinished_.store(false);
   monitorRequest_.store(-1);
   std::string status = "Sessao ativa: " + start.displayText;
   if (!start.control) status += " (somente visualizacao)";
@@ -258,6 +260,12 @@ void HostService::hostSupervisorThread() {
   running_.store(false);
   // Before ViewerReady the capture thread may be blocked receiving it: only closing wakes it.
   if (!helloDone_.load()) closeSocket(*channel_);
+  // The loop sees the cleared flag within a pass; a send blocked on a viewer that stopped reading
+  // would not, so after a grace period the socket is shut to wake it.
+  for (int waited = 0; !captureFinished_.load() && waited < kCaptureGraceMs; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (!captureFinished_.load()) closeSocket(*channel_);
   capture_.join();
   // The input thread would otherwise sit in its receive until the viewer's next message, which
   // a view-only viewer may never send; Bye first, then the shut-down wakes it.

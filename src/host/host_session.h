@@ -96,6 +96,7 @@ class HostService {
   void failConnection(std::unique_ptr<SecureChannel> channel);
   bool passwordAdmits(const SecureChannel& channel, const std::array<uint8_t, 32>& proof);
   void hostCaptureThread();
+  void captureBody();
   void hostInputThread();
   void hostSupervisorThread();
   bool sendLoop(ScreenCapturer& capturer, MonitorSet& monitors);
@@ -111,6 +112,7 @@ class HostService {
   std::atomic<bool> running_{false};
   std::atomic<bool> control_{false};
   std::atomic<bool> helloDone_{false};
+  std::atomic<bool> captureFinished_{false};  // the capture thread is about to return
   std::atomic<int> monitorRequest_{-1};
   std::mutex monitorLock_;
   PixelRect monitorRect_;  // guarded by monitorLock_

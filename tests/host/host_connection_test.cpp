@@ -72,6 +72,12 @@ ViewerOutcome runViewer(SecureChannel& channel, const ViewerScript& script) {
   return out;
 }
 
+ViewerScript script(Proof proof) {
+  ViewerScript s;
+  s.proof = proof;
+  return s;
+}
+
 class HostConnectionTest : public test::DataFolderTest {
  protected:
   void SetUp() override {
@@ -130,7 +136,7 @@ class HostConnectionTest : public test::DataFolderTest {
 
 TEST_F(HostConnectionTest, CorrectPasswordAdmitsWithControlWithoutAsking) {
   setPassword();
-  const ViewerOutcome out = connect({Proof::kCorrect});
+  const ViewerOutcome out = connect(script(Proof::kCorrect));
   ASSERT_TRUE(out.reply);
   EXPECT_TRUE(out.reply->accepted);
   EXPECT_TRUE(out.reply->control);
@@ -145,14 +151,14 @@ TEST_F(HostConnectionTest, CorrectPasswordAdmitsWithControlWithoutAsking) {
 }
 
 TEST_F(HostConnectionTest, PasswordParamsCarryTheStoredSaltOrFreshRandomBytes) {
-  const ViewerOutcome first = connect({});
-  const ViewerOutcome second = connect({});
+  const ViewerOutcome first = connect(script(Proof::kNone));
+  const ViewerOutcome second = connect(script(Proof::kNone));
   ASSERT_TRUE(first.params && second.params);
   EXPECT_EQ(first.params->iterations, 100000u);
   EXPECT_NE(first.params->salt, second.params->salt);
 
   setPassword();
-  const ViewerOutcome third = connect({});
+  const ViewerOutcome third = connect(script(Proof::kNone));
   ASSERT_TRUE(third.params);
   EXPECT_EQ(third.params->salt, readPasswordStore().salt);
 }
@@ -161,26 +167,26 @@ TEST_F(HostConnectionTest, FiveWrongPasswordsLockForFifteenMinutesThenCorrectIsA
   setPassword();
   for (uint32_t i = 1; i <= 4; ++i) {
     clock_ += kMinute;
-    const ViewerOutcome out = connect({Proof::kWrong});
+    const ViewerOutcome out = connect(script(Proof::kWrong));
     EXPECT_EQ(failures(), i);
     EXPECT_EQ(promptCalls_, int(i));
     ASSERT_TRUE(out.reply);
     EXPECT_FALSE(out.reply->accepted);
   }
   clock_ += kMinute;
-  connect({Proof::kWrong});
+  connect(script(Proof::kWrong));
   EXPECT_EQ(failures(), 0u);  // the fifth locks and clears the count
   const int64_t lockedAt = clock_;
 
   // Locked: even the right password is not checked; the user is asked and nothing is counted.
   clock_ = lockedAt + kPasswordLockMs - 1;
-  const ViewerOutcome locked = connect({Proof::kCorrect});
+  const ViewerOutcome locked = connect(script(Proof::kCorrect));
   EXPECT_EQ(promptCalls_, 6);
   EXPECT_FALSE(locked.reply->accepted);
   EXPECT_EQ(failures(), 0u);
 
   clock_ = lockedAt + kPasswordLockMs;
-  const ViewerOutcome after = connect({Proof::kCorrect});
+  const ViewerOutcome after = connect(script(Proof::kCorrect));
   EXPECT_EQ(promptCalls_, 6);
   ASSERT_TRUE(after.reply);
   EXPECT_TRUE(after.reply->accepted);
@@ -189,37 +195,37 @@ TEST_F(HostConnectionTest, FiveWrongPasswordsLockForFifteenMinutesThenCorrectIsA
 
 TEST_F(HostConnectionTest, FourWrongThenSixteenMinutesStartsANewCount) {
   setPassword();
-  for (int i = 0; i < 4; ++i) connect({Proof::kWrong});
+  for (int i = 0; i < 4; ++i) connect(script(Proof::kWrong));
   EXPECT_EQ(failures(), 4u);
   clock_ += 16 * kMinute;
-  connect({Proof::kWrong});
+  connect(script(Proof::kWrong));
   EXPECT_EQ(failures(), 1u);
 }
 
 TEST_F(HostConnectionTest, CorrectPasswordClearsTheCountButNotTheWindow) {
   setPassword();
-  for (int i = 0; i < 3; ++i) connect({Proof::kWrong});
+  for (int i = 0; i < 3; ++i) connect(script(Proof::kWrong));
   clock_ = kMinute;
-  EXPECT_TRUE(connect({Proof::kCorrect}).reply->accepted);
+  EXPECT_TRUE(connect(script(Proof::kCorrect)).reply->accepted);
   EXPECT_EQ(failures(), 0u);
 
   // Still the window opened at time 0: four more fit before it ends...
   clock_ = 14 * kMinute;
-  for (int i = 0; i < 4; ++i) connect({Proof::kWrong});
+  for (int i = 0; i < 4; ++i) connect(script(Proof::kWrong));
   EXPECT_EQ(failures(), 4u);
   // ...and 16 minutes after its start a new one begins, where a window restarted by the correct
   // password would have made this the fifth failure and locked.
   clock_ = 16 * kMinute;
-  connect({Proof::kWrong});
+  connect(script(Proof::kWrong));
   EXPECT_EQ(failures(), 1u);
   clock_ += kMinute;
-  EXPECT_TRUE(connect({Proof::kCorrect}).reply->accepted);
+  EXPECT_TRUE(connect(script(Proof::kCorrect)).reply->accepted);
 }
 
 TEST_F(HostConnectionTest, ZeroProofWithAPasswordSetAsksAndCountsNothing) {
   setPassword();
   answer_ = {true, false};
-  const ViewerOutcome out = connect({Proof::kNone});
+  const ViewerOutcome out = connect(script(Proof::kNone));
   EXPECT_EQ(promptCalls_, 1);
   EXPECT_EQ(promptName_, "tecnico @ oficina");
   EXPECT_EQ(promptId_, "123456789");
@@ -233,7 +239,7 @@ TEST_F(HostConnectionTest, ZeroProofWithAPasswordSetAsksAndCountsNothing) {
 
 TEST_F(HostConnectionTest, AProofWithoutAStoredPasswordGoesToThePrompt) {
   answer_ = {true, true};
-  const ViewerOutcome out = connect({Proof::kWrong});
+  const ViewerOutcome out = connect(script(Proof::kWrong));
   EXPECT_EQ(promptCalls_, 1);
   EXPECT_EQ(failures(), 0u);
   EXPECT_TRUE(out.reply->control);
@@ -241,7 +247,7 @@ TEST_F(HostConnectionTest, AProofWithoutAStoredPasswordGoesToThePrompt) {
 
 TEST_F(HostConnectionTest, RefusalRepliesZeroZeroAndCloses) {
   answer_ = {false, true};  // a refused prompt's checkbox does not leak into the reply
-  const ViewerOutcome out = connect({});
+  const ViewerOutcome out = connect(script(Proof::kNone));
   ASSERT_TRUE(out.reply);
   EXPECT_FALSE(out.reply->accepted);
   EXPECT_FALSE(out.reply->control);
@@ -301,7 +307,7 @@ TEST_F(HostConnectionTest, ASecondViewerWhileBusyIsDroppedAndTheFirstContinues) 
   SecureChannel first, firstHost;
   test::connectPair(first, firstHost);
   ViewerOutcome firstOut;
-  std::thread v([&] { firstOut = runViewer(first, {}); });
+  std::thread v([&] { firstOut = runViewer(first, script(Proof::kNone)); });
   host_->offerIncoming(std::make_unique<SecureChannel>(std::move(firstHost)));
   while (promptCalls_ == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(host_->state(), HostState::kPending);

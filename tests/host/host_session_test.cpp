@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "crypto/channel_pair.h"
+#include "host/frame_encoder.h"
 #include "host/frame_format.h"
 #include "host/host_session.h"
 #include "host/host_test_support.h"
