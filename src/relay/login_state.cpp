@@ -9,12 +9,6 @@ AccountState& accountState() {
   return state;
 }
 
-int64_t unixTimeNow() {
-  return std::chrono::duration_cast<std::chrono::seconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
 bool sessionValid(const LoginState& state, int64_t now) { return state.expiry > now; }
 
 bool loggedInWithSpare(const LoginState& state, int64_t now) {

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "base/unix_time.h"
 #include "relay/relay_protocol.h"
 
 namespace px {
@@ -27,8 +28,6 @@ struct AccountState {
 };
 
 AccountState& accountState();
-
-int64_t unixTimeNow();
 
 // Good enough to ask for a tunnel: expiry later than `now`.
 bool sessionValid(const LoginState& state, int64_t now);
