@@ -83,6 +83,7 @@ class HostConnectionTest : public test::DataFolderTest {
   void SetUp() override {
     DataFolderTest::SetUp();
     loadPasswordStore();
+    writeText(kRecentFileName, "");  // a missing file would keep an earlier test's list
     loadRecent();
     HostDependencies deps;
     deps.events = &events_;
@@ -99,9 +100,10 @@ class HostConnectionTest : public test::DataFolderTest {
   void TearDown() override {
     host_.reset();
     if (events_.started) closeChannel(*events_.started->channel);
+    writeText(kRecentFileName, "");
+    loadRecent();
     DataFolderTest::TearDown();
     loadPasswordStore();
-    loadRecent();
   }
 
   void setPassword() { ASSERT_TRUE(setAccessPassword(asBytes(kPassword))); }
