@@ -191,7 +191,7 @@ bool HostService::sendLoop(ScreenCapturer& capturer, MonitorSet& monitors) {
           if (!sendRecord(channel, uint8_t(MessageType::kFrameUpdate), payload)) return false;
           sendMs = millisecondsSince(sendStart);
           if (++framesSent % kFrameLogEvery == 1) {
-            logPrintf("[HOST] escala %d%% pacote %zu bytes envio %.0f ms\n", 100, payload.size(),
+            logPrintf("[HOST] escala %d%% pacote %u bytes envio %.0f ms\n", 100, unsigned(payload.size()),
                       sendMs);
           }
         }
