@@ -185,7 +185,7 @@ const BadPacked kBadPacked[] = {
     // Eight bytes hold more than the end marker and the padding word: real bits are gone.
     {"truncated_chunk",
      [](Bytes& p) {
-       p.resize(p.size() - 8);
+       p.erase(p.end() - 8, p.end());
        storeLe32(&p[24], loadLe32(&p[24]) - 8);
      }},
     {"trailing_bytes", [](Bytes& p) { p.push_back(0); }, true},
