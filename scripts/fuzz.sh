@@ -14,7 +14,9 @@ cmake --build build/fuzz -j "$(nproc)"
 
 shopt -s nullglob
 status=0
-for source in fuzz/*_fuzz.cpp; do
+sources=(fuzz/*_fuzz.cpp)
+[ ${#sources[@]} -gt 0 ] || echo "-- no fuzz targets yet"
+for source in "${sources[@]}"; do
   name=$(basename "$source" .cpp)
   target=${name//_/-}
   corpus=build/fuzz-corpus/$target

@@ -10,7 +10,7 @@ native_pkgs=(
   libx11-dev libxext-dev libxdamage-dev libxfixes-dev libxrandr-dev libxtst-dev
   xvfb xauth x11-utils xdotool
 )
-cross_pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev)
+cross_pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64)
 wine_pkgs=(wine wine32 wine64)
 
 need_install() {

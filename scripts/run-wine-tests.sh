@@ -20,11 +20,22 @@ export XDG_CACHE_HOME="$scratch/cache" XDG_CONFIG_HOME="$scratch/config" XDG_DAT
 export MESA_SHADER_CACHE_DIR="$scratch/mesa"
 mkdir -p "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
+# Debian's `wine` starts the 32-bit loader whenever it is installed, which fails on kernels
+# without 32-bit support; there only 64-bit programs run, through the 64-bit loader.
+wine=wine
+can_run_32bit=1
+if ! wine --version >/dev/null 2>&1; then
+  can_run_32bit=0
+  wine=/usr/lib/wine/wine64
+  export WINELOADER=$wine
+  echo "-- this host cannot run 32-bit programs; using the 64-bit Wine loader"
+fi
+
 echo "-- making Wine prefix"
-xvfb-run -a wineboot -u >/dev/null 2>&1 || true
+xvfb-run -a "$wine" wineboot -u >/dev/null 2>&1 || true
 wineserver -w
 
-reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+reg() { "$wine" reg add "$@" /f >/dev/null 2>&1; }
 fonts='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts'
 reg "$fonts" /v "Tahoma (TrueType)" /d 'Z:\usr\share\wine\fonts\tahoma.ttf'
 reg "$fonts" /v "Tahoma Bold (TrueType)" /d 'Z:\usr\share\wine\fonts\tahomabd.ttf'
@@ -35,8 +46,13 @@ wineserver -w
 status=0
 for exe in "$@"; do
   echo "-- $(basename "$exe") under Wine"
+  if [ "$can_run_32bit" -eq 0 ] && ! file -b "$exe" | grep -q '^PE32+'; then
+    echo "-- $(basename "$exe") is a 32-bit program and cannot run on this host"
+    status=1
+    continue
+  fi
   set +e
-  xvfb-run -a wine "$exe" 2>&1 | tr -d '\r'
+  xvfb-run -a "$wine" "$exe" 2>&1 | tr -d '\r'
   rc=${PIPESTATUS[0]}
   set -e
   echo "-- $(basename "$exe") exited with $rc"

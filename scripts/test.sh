@@ -13,13 +13,25 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPX_SANITIZ
 cmake --build build/asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd build/asan && ctest --output-on-failure -j "$jobs")
+(cd build/asan && ctest --output-on-failure --no-tests=error -j "$jobs")
 
 echo "== fuzz targets (smoke run)"
 bash scripts/fuzz.sh smoke
 
 echo "== Windows build and tests under Wine"
+wine_start=$SECONDS
 cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 cmake --build build/win32 -j "$jobs"
-bash scripts/run-wine-tests.sh build/win32/tests/parvolex-tests.exe
+wine_tests=build/win32/tests/parvolex-tests.exe
+if ! wine --version >/dev/null 2>&1; then
+  # A kernel without 32-bit support runs no 32-bit program, Wine included: the same test
+  # sources then run from a 64-bit build.
+  echo "== this host cannot run 32-bit programs: Windows tests from a 64-bit build"
+  cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DPX_BENCH=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+  cmake --build build/win64 -j "$jobs" --target parvolex-tests
+  wine_tests=build/win64/tests/parvolex-tests.exe
+fi
+bash scripts/run-wine-tests.sh "$wine_tests"
+echo "== Windows part took $((SECONDS - wine_start)) s"
