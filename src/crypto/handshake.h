@@ -40,9 +40,37 @@ SessionHash handshakeHash(const PublicKey64& viewerEphemeral, const PublicKey64&
 bool deriveChannelKeys(SecureChannel& channel, const SharedSecret& z, const SessionHash& h,
                        HandshakeSide side);
 
+// The host's signing key as the handshake sees it. The device identity (identity_key.h) is the
+// one in use; tests and tools may sign with a key pair of their own.
+class HandshakeSigner {
+ public:
+  virtual ~HandshakeSigner() = default;
+  virtual bool publicKey(PublicKey64& out) = 0;
+  virtual bool sign(const Digest32& digest, Signature64& out) = 0;
+};
+
+// Signs with a key pair the caller owns and keeps alive (tests, benchmarks, tools).
+class KeyPairSigner final : public HandshakeSigner {
+ public:
+  explicit KeyPairSigner(const P256KeyPair& key) : key_(key) {}
+  bool publicKey(PublicKey64& out) override;
+  bool sign(const Digest32& digest, Signature64& out) override;
+
+ private:
+  const P256KeyPair& key_;
+};
+
 // The viewer's side. On success `hostIdentity` is the key the host proved; the caller compares it
 // with the relay's answer for the ID.
 bool viewerHandshake(SecureChannel& channel, PublicKey64& hostIdentity);
+// The host's side, signed with the device identity key.
 bool hostHandshake(SecureChannel& channel);
+bool hostHandshake(SecureChannel& channel, HandshakeSigner& signer);
+
+// The viewer's steps after its client hello went out: checks the server hello, verifies the
+// signature, agrees and installs the keys. `own` is the viewer's ephemeral key.
+bool viewerFinishHandshake(SecureChannel& channel, const EphemeralKey& own,
+                           const std::array<uint8_t, kServerHelloSize>& serverHello,
+                           PublicKey64& hostIdentity);
 
 }  // namespace px

@@ -10,6 +10,7 @@
 // counter in step with the wire); one thread at a time receives.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -37,6 +38,7 @@ struct RecordHeader {
 class SecureChannel {
  public:
   SecureChannel() = default;
+  // Takes ownership of a connected socket.
   explicit SecureChannel(NativeSocket socket) : socket_(socket) {}
   ~SecureChannel();
   SecureChannel(const SecureChannel&) = delete;
@@ -46,10 +48,14 @@ class SecureChannel {
   SecureChannel(SecureChannel&& other) noexcept;
   SecureChannel& operator=(SecureChannel&& other) noexcept;
 
-  bool isOpen() const { return socket_ != kInvalidSocket; }
-  NativeSocket socket() const { return socket_; }
+  bool isOpen() const { return socket_.load() != kInvalidSocket; }
+  NativeSocket socket() const { return socket_.load(); }
   bool hasKeys() const { return sendKey_ && receiveKey_; }
   const SessionHash& sessionHash() const { return sessionHash_; }
+  // Next nonce counters, for diagnostics; 0 without keys. Read them only while no other thread
+  // sends (send counter) or receives (receive counter).
+  uint64_t sendCounter() const { return sendKey_ ? sendKey_->counter() : 0; }
+  uint64_t receiveCounter() const { return receiveKey_ ? receiveKey_->counter() : 0; }
 
   // Replaces both keys (destroying any previous ones) and copies the session hash in.
   void installKeys(RecordKey sendKey, RecordKey receiveKey, const SessionHash& hash);
@@ -57,15 +63,22 @@ class SecureChannel {
  private:
   friend bool sendRecord(SecureChannel&, uint8_t, ByteView);
   friend bool receiveRecord(SecureChannel&, RecordHeader&, Bytes&);
+  friend bool sendExactly(SecureChannel&, ByteView);
   friend bool connectTcp(SecureChannel&, const std::string&, uint16_t);
   friend void closeSocket(SecureChannel&);
   friend void closeChannel(SecureChannel&);
 
-  NativeSocket socket_ = kInvalidSocket;
+  // Atomic so that closeSocket from one thread and a receive in another do not race on it.
+  std::atomic<NativeSocket> socket_{kInvalidSocket};
+  // A socket closeSocket shut down but did not release (where shutting down wakes blocked
+  // threads): another thread may still be about to call recv on its number, which must not be
+  // reused by a new socket until the owner is done (closeChannel, connectTcp, destruction).
+  std::atomic<NativeSocket> retired_{kInvalidSocket};
   std::unique_ptr<RecordKey> sendKey_;     // guarded by sendLock_ while sending
   std::unique_ptr<RecordKey> receiveKey_;  // used by the one receiving thread
   SessionHash sessionHash_{};
   std::mutex sendLock_;
+  Bytes sendBuffer_;  // guarded by sendLock_; reused so large records are not reallocated
 };
 
 // IPv4 only; a dotted address or a name resolved for IPv4. Sets TCP_NODELAY.
@@ -83,9 +96,13 @@ void setKeepAlive(SecureChannel& channel, uint32_t idleMs, uint32_t intervalMs);
 void setSendBuffer(SecureChannel& channel, int bytes);  // ignored below 1
 // Writable right now (zero-wait check); the host's frame loop holds frames back while false.
 bool canSendNow(SecureChannel& channel);
-// Shuts down both directions and closes the socket; keys stay. Wakes a thread blocked receiving.
+// Shuts down both directions, so the peer sees the end and a thread blocked receiving or sending
+// wakes, and leaves the channel closed; keys stay. On POSIX the descriptor itself is released by
+// closeChannel (or connectTcp, or destruction), so a thread still receiving never reads from a
+// new socket that reused its number; Winsock needs the close itself to wake such a thread.
 void closeSocket(SecureChannel& channel);
-// closeSocket, then destroys both keys. Also done by the destructor.
+// closeSocket and releases the descriptor, then destroys both keys. Also done by the destructor.
+// The owner calls it only once no other thread can still be using the channel.
 void closeChannel(SecureChannel& channel);
 
 }  // namespace px
