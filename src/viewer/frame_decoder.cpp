@@ -1,0 +1,225 @@
+#include "viewer/frame_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "host/frame_format.h"
+
+namespace px {
+namespace {
+
+// Image pixels a tile lands on: [left, right) x [top, bottom), already clipped; empty when the
+// tile misses the image.
+struct Target {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool sameGrid = false;
+  int64_t area() const {
+    return right > left && bottom > top ? int64_t(right - left) * (bottom - top) : 0;
+  }
+};
+
+Target mapTile(int imageW, int imageH, int w, int h, int x, int y, int gridW, int gridH) {
+  Target t;
+  if (w < 1 || h < 1 || imageW < 1 || imageH < 1 || gridW < 1 || gridH < 1) return t;
+  if (gridW == imageW && gridH == imageH) {
+    t.sameGrid = true;
+    t.left = std::max(x, 0);
+    t.top = std::max(y, 0);
+    t.right = int(std::min<int64_t>(int64_t(x) + w, imageW));
+    t.bottom = int(std::min<int64_t>(int64_t(y) + h, imageH));
+    return t;
+  }
+  const int x0 = int(int64_t(imageW) * x / gridW);
+  const int y0 = int(int64_t(imageH) * y / gridH);
+  const int x1 = int(int64_t(imageW) * (int64_t(x) + w) / gridW);
+  const int y1 = int(int64_t(imageH) * (int64_t(y) + h) / gridH);
+  t.left = std::max(x0, 0);
+  t.top = std::max(y0, 0);
+  t.right = std::min(x1 > x0 ? x1 : x0 + 1, imageW);
+  t.bottom = std::min(y1 > y0 ? y1 : y0 + 1, imageH);
+  return t;
+}
+
+// Nearest-neighbour scaling of any pixel source into the target rectangle.
+template <typename PixelAt>
+void scaleInto(uint8_t* image, int imageW, const Target& t, int w, int h, PixelAt pixelAt) {
+  const int cols = t.right - t.left;
+  const int rows = t.bottom - t.top;
+  std::vector<int> srcCol(static_cast<size_t>(cols));
+  for (int c = 0; c < cols; ++c) srcCol[c] = int(std::min<int64_t>(int64_t(c) * w / cols, w - 1));
+  for (int r = 0; r < rows; ++r) {
+    const int srcRow = int(std::min<int64_t>(int64_t(r) * h / rows, h - 1));
+    uint8_t* dst = image + (size_t(t.top + r) * imageW + t.left) * 4;
+    for (int c = 0; c < cols; ++c) std::memcpy(dst + 4 * c, pixelAt(srcCol[c], srcRow), 4);
+  }
+}
+
+void fillTile(uint8_t* image, int imageW, int imageH, uint32_t value, int w, int h, int x, int y,
+              int gridW, int gridH) {
+  const Target t = mapTile(imageW, imageH, w, h, x, y, gridW, gridH);
+  if (t.area() == 0) return;
+  for (int row = t.top; row < t.bottom; ++row) {
+    uint8_t* dst = image + (size_t(row) * imageW + t.left) * 4;
+    for (int c = 0; c < t.right - t.left; ++c) std::memcpy(dst + 4 * c, &value, 4);
+  }
+}
+
+bool tryResize(Bytes& buffer, size_t size) {
+  try {
+    buffer.resize(size);
+    return true;
+  } catch (const std::bad_alloc&) {
+    buffer.clear();
+    return false;
+  }
+}
+
+}  // namespace
+
+int64_t blitArea(int imageWidth, int imageHeight, int tileWidth, int tileHeight, int x, int y,
+                 int gridWidth, int gridHeight) {
+  return mapTile(imageWidth, imageHeight, tileWidth, tileHeight, x, y, gridWidth, gridHeight)
+      .area();
+}
+
+void blitTile(uint8_t* image, int imageWidth, int imageHeight, const uint8_t* tile, int tileWidth,
+              int tileHeight, int x, int y, int gridWidth, int gridHeight) {
+  const Target t =
+      mapTile(imageWidth, imageHeight, tileWidth, tileHeight, x, y, gridWidth, gridHeight);
+  if (t.area() == 0) return;
+  const size_t tileStride = size_t(tileWidth) * 4;
+  if (t.sameGrid) {
+    const size_t bytes = size_t(t.right - t.left) * 4;
+    for (int row = t.top; row < t.bottom; ++row) {
+      std::memcpy(image + (size_t(row) * imageWidth + t.left) * 4,
+                  tile + tileStride * (row - y) + size_t(t.left - x) * 4, bytes);
+    }
+    return;
+  }
+  scaleInto(image, imageWidth, t, tileWidth, tileHeight,
+            [&](int col, int row) { return tile + tileStride * row + size_t(col) * 4; });
+}
+
+bool FrameDecoder::unpackBlob(ByteView blob, Bytes& out, size_t maxOutput) {
+  out.clear();
+  if (blob.size() < kBlobSizeField) return false;
+  const uint32_t declared = loadLe32(blob.data());
+  if (declared == 0 || declared > std::min(maxOutput, kMaxBlobSize)) return false;
+  return decompressor_.decompress(blob.subspan(kBlobSizeField), declared, out);
+}
+
+bool FrameDecoder::decodeJpegTile(ByteView jpeg, int width, int height, Bytes& out) {
+  return jpeg_.decode(jpeg, width, height, out);
+}
+
+bool FrameDecoder::makeTilePixels(uint8_t kind, ByteView data, int w, int h) {
+  const size_t bytes = size_t(w) * h * 4;
+  switch (TileKind(kind)) {
+    case TileKind::kCompressed:
+      return unpackBlob(data, tile_, bytes) && tile_.size() == bytes;
+    case TileKind::kJpeg:
+      return decodeJpegTile(data, w, h, tile_);
+    default:
+      return false;
+  }
+}
+
+bool FrameDecoder::decodeTiledFrame(ByteView payload, uint8_t* image, int imageWidth,
+                                    int imageHeight) {
+  if (payload.size() < kFrameHeaderSize || !image || imageWidth < 1 || imageHeight < 1) {
+    return false;
+  }
+  const uint8_t* header = payload.data();
+  const int gridW = loadLe16(header + kFrameGridWidthAt);
+  const int gridH = loadLe16(header + kFrameGridHeightAt);
+  if (loadLe32(header + kFrameMagicAt) != kFrameMagic || gridW == 0 || gridH == 0 ||
+      loadLe16(header + kFrameScreenWidthAt) != uint16_t(imageWidth) ||
+      loadLe16(header + kFrameScreenHeightAt) != uint16_t(imageHeight)) {
+    return false;
+  }
+  const int count = loadLe16(header + kFrameTileCountAt);
+  if (count == 0) return true;
+  const int64_t gridArea = int64_t(gridW) * gridH;
+  if (gridArea > kMaxGridPixels) return false;
+  const int64_t blitBudget = kMaxBlitImages * int64_t(imageWidth) * imageHeight;
+  int64_t tileArea = 0, blitted = 0;
+
+  size_t p = kFrameHeaderSize;
+  for (int i = 0; i < count; ++i) {
+    if (payload.size() - p < kTileHeaderSize) return false;
+    const uint8_t* t = payload.data() + p;
+    const int x = loadLe16(t), y = loadLe16(t + 2), w = loadLe16(t + 4), h = loadLe16(t + 6);
+    const uint8_t kind = t[8];
+    const uint32_t length = loadLe32(t + 10);
+    if (length > payload.size() - (p + kTileHeaderSize) || w == 0 || h == 0 || x + w > gridW ||
+        y + h > gridH) {
+      return false;
+    }
+    tileArea += int64_t(w) * h;
+    blitted += blitArea(imageWidth, imageHeight, w, h, x, y, gridW, gridH);
+    if (tileArea > gridArea || blitted > blitBudget) return false;
+    const ByteView data = payload.subspan(p + kTileHeaderSize, length);
+    if (TileKind(kind) == TileKind::kSolid) {
+      if (length != 4) return false;
+      fillTile(image, imageWidth, imageHeight, loadLe32(data.data()), w, h, x, y, gridW, gridH);
+    } else {
+      if (!makeTilePixels(kind, data, w, h)) return false;
+      blitTile(image, imageWidth, imageHeight, tile_.data(), w, h, x, y, gridW, gridH);
+    }
+    p += kTileHeaderSize + length;
+  }
+  return true;
+}
+
+bool decodeRectFrame(ByteView data, uint8_t* image, int imageWidth, int imageHeight) {
+  if (data.size() < 10 || !image || imageWidth < 1 || imageHeight < 1) return false;
+  const int count = loadLe16(data.data());
+  Bytes rect;
+  size_t p = 10;
+  for (int i = 0; i < count; ++i) {
+    if (data.size() - p < 12) return false;
+    const uint8_t* h = data.data() + p;
+    const int x = loadLe16(h), y = loadLe16(h + 2), w = loadLe16(h + 4), rows = loadLe16(h + 6);
+    const uint32_t length = loadLe32(h + 8);
+    if (length > data.size() - (p + 12) || x + w > imageWidth || y + rows > imageHeight) {
+      return false;
+    }
+    const size_t pixels = size_t(w) * rows;
+    if (!tryResize(rect, pixels * 4)) return false;
+    std::fill(rect.begin(), rect.end(), uint8_t{0});
+    const uint8_t* in = h + 12;
+    const uint8_t* end = in + length;
+    size_t filled = 0;
+    while (filled < pixels && in < end) {
+      if (end - in < 2) return false;
+      const size_t n = loadLe16(in);
+      if (n != 0) {  // a run: n copies of one pixel
+        if (end - in < 6 || n > pixels - filled) return false;
+        for (size_t k = 0; k < n; ++k) std::memcpy(&rect[(filled + k) * 4], in + 2, 4);
+        filled += n;
+        in += 6;
+      } else {  // literal pixels
+        if (end - in < 4) return false;
+        const size_t literal = loadLe16(in + 2);
+        if (size_t(end - in - 4) / 4 < literal || literal > pixels - filled) return false;
+        std::memcpy(&rect[filled * 4], in + 4, literal * 4);
+        filled += literal;
+        in += 4 + literal * 4;
+      }
+    }
+    if (filled != pixels) return false;
+    for (int r = 0; r < rows; ++r) {
+      std::memcpy(image + (size_t(y + r) * imageWidth + x) * 4, &rect[size_t(r) * w * 4],
+                  size_t(w) * 4);
+    }
+    p += 12 + length;
+  }
+  return true;
+}
+
+}  // namespace px
