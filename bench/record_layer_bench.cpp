@@ -37,10 +37,12 @@ void BM_RecordSeal(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
 }
 
-// Opens a batch of records sealed with consecutive counters, then starts over with a fresh key.
+// Opens a batch of records sealed with consecutive counters, then starts over with a fresh key
+// (its set-up is timed too, a small share over the batch). The batch stays about cache-sized,
+// as the anchor's single buffer does.
 void BM_RecordOpen(benchmark::State& state) {
   const size_t size = size_t(state.range(0));
-  const size_t batch = std::clamp<size_t>((16u << 20) / sealedWireSize(size), 4, 256);
+  const size_t batch = std::clamp<size_t>((256u << 10) / sealedWireSize(size), 4, 256);
   RecordKey sealer = benchKey();
   std::vector<Bytes> wires(batch);
   for (Bytes& wire : wires) sealRecord(sealer, 7, Bytes(size, 0x5a), wire);
@@ -49,10 +51,8 @@ void BM_RecordOpen(benchmark::State& state) {
   size_t next = 0;
   for (auto _ : state) {
     if (next == batch) {
-      state.PauseTiming();
       opener = benchKey();
       next = 0;
-      state.ResumeTiming();
     }
     const Bytes& wire = wires[next++];
     RecordHeader header;

@@ -22,6 +22,8 @@ class XpressCompressor {
 
   // Replaces `output` with the buffer-mode bytes for `input` (non-empty). False on failure.
   bool compress(ByteView input, Bytes& output);
+  // True when the Windows Compression API does the work (false: our own coder).
+  bool usesSystemCoder() const;
 
  private:
   struct Impl;
@@ -38,6 +40,7 @@ class XpressDecompressor {
   // Decodes buffer-mode `input` into `output`, which is resized to the produced size. Fails on
   // malformed input and when the declared size exceeds `maxOutput`; never writes past it.
   bool decompress(ByteView input, size_t maxOutput, Bytes& output);
+  bool usesSystemCoder() const;
 
  private:
   struct Impl;

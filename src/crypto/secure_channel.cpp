@@ -38,6 +38,7 @@ SecureChannel::~SecureChannel() { closeChannel(*this); }
 
 SecureChannel::SecureChannel(SecureChannel&& other) noexcept
     : socket_(other.socket_.exchange(kInvalidSocket)),
+      retired_(other.retired_.exchange(kInvalidSocket)),
       sendKey_(std::move(other.sendKey_)),
       receiveKey_(std::move(other.receiveKey_)),
       sessionHash_(std::exchange(other.sessionHash_, SessionHash{})),
@@ -47,6 +48,7 @@ SecureChannel& SecureChannel::operator=(SecureChannel&& other) noexcept {
   if (this != &other) {
     closeChannel(*this);
     socket_.store(other.socket_.exchange(kInvalidSocket));
+    retired_.store(other.retired_.exchange(kInvalidSocket));
     sendKey_ = std::move(other.sendKey_);
     receiveKey_ = std::move(other.receiveKey_);
     sessionHash_ = std::exchange(other.sessionHash_, SessionHash{});
@@ -64,6 +66,7 @@ void SecureChannel::installKeys(RecordKey sendKey, RecordKey receiveKey, const S
 
 bool connectTcp(SecureChannel& channel, const std::string& host, uint16_t port) {
   closeSocket(channel);
+  socketClose(channel.retired_.exchange(kInvalidSocket));
   const NativeSocket s = tcpConnectIpv4(host, port);
   if (s == kInvalidSocket) return false;
   channel.socket_.store(s);
@@ -125,11 +128,15 @@ bool canSendNow(SecureChannel& channel) {
 }
 
 void closeSocket(SecureChannel& channel) {
-  socketShutdownAndClose(channel.socket_.exchange(kInvalidSocket));
+  const NativeSocket s = channel.socket_.exchange(kInvalidSocket);
+  if (s == kInvalidSocket) return;
+  const NativeSocket retired = socketInterrupt(s);
+  if (retired != kInvalidSocket) socketClose(channel.retired_.exchange(retired));
 }
 
 void closeChannel(SecureChannel& channel) {
   closeSocket(channel);
+  socketClose(channel.retired_.exchange(kInvalidSocket));
   std::lock_guard lock(channel.sendLock_);
   channel.sendKey_.reset();
   channel.receiveKey_.reset();

@@ -70,6 +70,10 @@ class SecureChannel {
 
   // Atomic so that closeSocket from one thread and a receive in another do not race on it.
   std::atomic<NativeSocket> socket_{kInvalidSocket};
+  // A socket closeSocket shut down but did not release (where shutting down wakes blocked
+  // threads): another thread may still be about to call recv on its number, which must not be
+  // reused by a new socket until the owner is done (closeChannel, connectTcp, destruction).
+  std::atomic<NativeSocket> retired_{kInvalidSocket};
   std::unique_ptr<RecordKey> sendKey_;     // guarded by sendLock_ while sending
   std::unique_ptr<RecordKey> receiveKey_;  // used by the one receiving thread
   SessionHash sessionHash_{};
@@ -92,10 +96,13 @@ void setKeepAlive(SecureChannel& channel, uint32_t idleMs, uint32_t intervalMs);
 void setSendBuffer(SecureChannel& channel, int bytes);  // ignored below 1
 // Writable right now (zero-wait check); the host's frame loop holds frames back while false.
 bool canSendNow(SecureChannel& channel);
-// Shuts down both directions and closes the socket; keys stay. Wakes a thread blocked receiving.
+// Shuts down both directions, so the peer sees the end and a thread blocked receiving or sending
+// wakes, and leaves the channel closed; keys stay. On POSIX the descriptor itself is released by
+// closeChannel (or connectTcp, or destruction), so a thread still receiving never reads from a
+// new socket that reused its number; Winsock needs the close itself to wake such a thread.
 void closeSocket(SecureChannel& channel);
-// closeSocket, then destroys both keys. Also done by the destructor. The owner calls it only
-// once no other thread can still be receiving on the channel.
+// closeSocket and releases the descriptor, then destroys both keys. Also done by the destructor.
+// The owner calls it only once no other thread can still be using the channel.
 void closeChannel(SecureChannel& channel);
 
 }  // namespace px

@@ -30,6 +30,13 @@ void socketSetKeepAlive(NativeSocket socket, uint32_t idleMs, uint32_t intervalM
 void socketSetSendBuffer(NativeSocket socket, int bytes);
 void socketSetNoDelay(NativeSocket socket);
 bool socketWritableNow(NativeSocket socket);
+// Shuts both directions down so that every thread blocked on the socket wakes. Returns the socket
+// when it still has to be released with socketClose once no thread can use it any more (POSIX:
+// shutdown wakes them, and closing at once could let a new socket take the number under a thread
+// about to call recv), or kInvalidSocket when waking them took closing it (Winsock: only
+// closesocket aborts a blocking recv).
+NativeSocket socketInterrupt(NativeSocket socket);
+void socketClose(NativeSocket socket);
 void socketShutdownAndClose(NativeSocket socket);
 
 }  // namespace px

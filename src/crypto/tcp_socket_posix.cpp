@@ -148,11 +148,16 @@ bool socketWritableNow(NativeSocket socket) {
   return rc == 1 && (waiter.revents & POLLOUT) && !(waiter.revents & (POLLERR | POLLNVAL));
 }
 
-void socketShutdownAndClose(NativeSocket socket) {
-  if (socket == kInvalidSocket) return;
-  // The shutdown is what wakes a thread blocked in recv on this socket; close alone does not.
-  ::shutdown(fd(socket), SHUT_RDWR);
-  ::close(fd(socket));
+NativeSocket socketInterrupt(NativeSocket socket) {
+  // This is what wakes a thread blocked in recv on the socket; close alone does not.
+  if (socket != kInvalidSocket) ::shutdown(fd(socket), SHUT_RDWR);
+  return socket;
 }
+
+void socketClose(NativeSocket socket) {
+  if (socket != kInvalidSocket) ::close(fd(socket));
+}
+
+void socketShutdownAndClose(NativeSocket socket) { socketClose(socketInterrupt(socket)); }
 
 }  // namespace px

@@ -145,11 +145,18 @@ bool socketWritableNow(NativeSocket socket) {
   return ::select(0, nullptr, &writable, nullptr, &zero) == 1;
 }
 
-void socketShutdownAndClose(NativeSocket socket) {
-  if (socket == kInvalidSocket) return;
-  // The shutdown is what wakes a thread blocked in recv on this socket.
+NativeSocket socketInterrupt(NativeSocket socket) {
+  if (socket == kInvalidSocket) return kInvalidSocket;
+  // shutdown sends the FIN, but only closesocket aborts a recv blocked in another thread.
   ::shutdown(raw(socket), SD_BOTH);
   ::closesocket(raw(socket));
+  return kInvalidSocket;
 }
+
+void socketClose(NativeSocket socket) {
+  if (socket != kInvalidSocket) ::closesocket(raw(socket));
+}
+
+void socketShutdownAndClose(NativeSocket socket) { socketClose(socketInterrupt(socket)); }
 
 }  // namespace px

@@ -158,6 +158,18 @@ TEST_F(SecureChannelTest, ClearHeaderBoundsAndMagic) {
   EXPECT_FALSE(receiveRecord(b_, parsed, payload));
 }
 
+// A record the peer is bound to refuse is not sent at all; the channel stays usable.
+TEST_F(SecureChannelTest, SenderRefusesPayloadsBeyondTheReceiversLimits) {
+  EXPECT_FALSE(sendRecord(a_, 1, Bytes(kMaxClearPayloadLength + 1)));
+  useKeys();
+  EXPECT_FALSE(sendRecord(a_, 1, Bytes(kMaxSealedPayloadLength + 1)));
+  ASSERT_TRUE(sendRecord(a_, 2, Bytes(3, 1)));
+  RecordHeader header;
+  Bytes payload;
+  ASSERT_TRUE(receiveRecord(b_, header, payload));
+  EXPECT_EQ(header.type, 2);
+}
+
 TEST_F(SecureChannelTest, ConcurrentSendersProduceWholeRecords) {
   useKeys();
   constexpr int kPerThread = 200;
@@ -165,7 +177,12 @@ TEST_F(SecureChannelTest, ConcurrentSendersProduceWholeRecords) {
     for (int i = 0; i < kPerThread; ++i)
       ASSERT_TRUE(sendRecord(a_, type, Bytes(size_t(1 + (i * 997) % 40000), uint8_t(type + i))));
   };
-  std::thread first(sender, uint8_t(1)), second(sender, uint8_t(2));
+  std::jthread first(sender, uint8_t(1)), second(sender, uint8_t(2));
+  // On a failed check below, ends the stream so blocked senders return and can be joined.
+  struct CloseOnExit {
+    SecureChannel& channel;
+    ~CloseOnExit() { closeSocket(channel); }
+  } closer{b_};
   int seen[3] = {0, 0, 0};
   for (int n = 0; n < 2 * kPerThread; ++n) {
     RecordHeader header;
@@ -175,8 +192,6 @@ TEST_F(SecureChannelTest, ConcurrentSendersProduceWholeRecords) {
     const int i = seen[header.type]++;
     ASSERT_EQ(payload, Bytes(size_t(1 + (i * 997) % 40000), uint8_t(header.type + i)));
   }
-  first.join();
-  second.join();
 }
 
 TEST_F(SecureChannelTest, CloseSocketWakesBlockedReceiver) {
@@ -192,6 +207,8 @@ TEST_F(SecureChannelTest, CloseSocketWakesBlockedReceiver) {
   receiver.join();
   EXPECT_FALSE(received);
   EXPECT_FALSE(b_.isOpen());
+  uint8_t anything;
+  EXPECT_FALSE(receiveExactly(a_, MutableByteView(&anything, 1)));  // the peer sees the end
 }
 
 TEST_F(SecureChannelTest, ClosingPeerFailsReceiveAndSendOnClosedFails) {
