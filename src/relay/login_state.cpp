@@ -9,7 +9,7 @@ AccountState& accountState() {
   return state;
 }
 
-int64_t unixTimeNow() {
+int64_t accountClockNow() {
   return std::chrono::duration_cast<std::chrono::seconds>(
              std::chrono::system_clock::now().time_since_epoch())
       .count();

@@ -28,7 +28,8 @@ struct AccountState {
 
 AccountState& accountState();
 
-int64_t unixTimeNow();
+// Whole seconds since 1970 (UTC), the clock session expiries are kept in.
+int64_t accountClockNow();
 
 // Good enough to ask for a tunnel: expiry later than `now`.
 bool sessionValid(const LoginState& state, int64_t now);

@@ -188,7 +188,7 @@ TEST_F(RelayClientTest, RefusalAtTheOpeningUsesTheRefusalTexts) {
 
 TEST_F(RelayClientTest, TunnelRequestCarriesTokenAndIdAndPinsTheHostKey) {
   PX_SKIP_WITHOUT_AGREEMENT();
-  logIn(unixTimeNow() + 100);
+  logIn(accountClockNow() + 100);
   const PublicKey64 first = P256KeyPair::generate().publicKey(), second = P256KeyPair::generate().publicKey();
   const std::string id = "5550001" + std::to_string(::testing::UnitTest::GetInstance()->random_seed() % 90 + 10);
   for (const PublicKey64* key : {&first, &first, &second}) {
@@ -223,7 +223,7 @@ TEST_F(RelayClientTest, TunnelRequestCarriesTokenAndIdAndPinsTheHostKey) {
 
 TEST_F(RelayClientTest, TunnelReplyStatusesAndMalformedReplies) {
   PX_SKIP_WITHOUT_AGREEMENT();
-  logIn(unixTimeNow() + 100);
+  logIn(accountClockNow() + 100);
   const struct {
     Bytes reply;
     const char* text;
@@ -250,7 +250,7 @@ TEST_F(RelayClientTest, TunnelReplyStatusesAndMalformedReplies) {
 }
 
 TEST_F(RelayClientTest, SessionEndingThisSecondCountsAsExpired) {
-  logIn(unixTimeNow());
+  logIn(accountClockNow());
   SecureChannel channel;
   PublicKey64 key;
   TunnelFailure failure;
@@ -289,7 +289,7 @@ TEST_F(RelayClientTest, LoginRepliesAndRequestFields) {
       request = opened.plaintext;
       FakeRelay::sendSealedReply(s, opened, c.reply);
     });
-    const int64_t before = unixTimeNow();
+    const int64_t before = accountClockNow();
     auto result = performLogin(std::string(300, 'u'), "senha", 1);
     relay_.join();
     EXPECT_EQ(result->accepted, c.accepted);
