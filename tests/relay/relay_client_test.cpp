@@ -1,6 +1,9 @@
 // The relay client's edge cases against a scripted relay on loopback.
 #include <gtest/gtest.h>
 
+#include "base/data_folder.h"
+#include "support/test_paths.h"
+
 #include <atomic>
 
 #include "relay/fake_relay.h"
@@ -24,7 +27,9 @@ class RecordingEvents : public RegistrationEvents {
 
 class RelayClientTest : public ::testing::Test {
  protected:
+  test::TempDir userData_;
   void SetUp() override {
+    setDataFolderOverride(userData_.path());  // known hosts of this test only
     relay_.configureClient();
     context_.running = &running_;
     context_.events = &events_;
@@ -36,6 +41,7 @@ class RelayClientTest : public ::testing::Test {
                          [this](const Digest32& d, Signature64& out) { return host_.sign(d, out); }};
   }
   void TearDown() override {
+    setDataFolderOverride({});
     relay_.join();
     setRelayConfig(builtInRelayConfig());
     clearLoginState(accountState());

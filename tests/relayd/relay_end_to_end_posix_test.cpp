@@ -1,5 +1,8 @@
 // The relay client against the real parvolex-relay process on loopback.
 #include <gtest/gtest.h>
+
+#include "base/data_folder.h"
+#include "support/test_paths.h"
 #include <sys/socket.h>
 
 #include <condition_variable>
@@ -91,7 +94,9 @@ class TestHost : public RegistrationEvents, public HandshakeSigner {
 
 class RelayEndToEndTest : public ::testing::Test {
  protected:
+  test::TempDir userData_;
   void SetUp() override {
+    setDataFolderOverride(userData_.path());  // known hosts of this test only
     data_ = temp_.path() / "relay";
     auto key = runRelayCommand({"key", "--data", data_.string()});
     ASSERT_EQ(key.exitCode, 0) << key.output;
@@ -99,6 +104,7 @@ class RelayEndToEndTest : public ::testing::Test {
     addAccount("maria", "segredo", {"--display-name", "Maria Silva"});
   }
   void TearDown() override {
+    setDataFolderOverride({});
     clearLoginState(accountState());
     setRelayConfig(builtInRelayConfig());
   }
