@@ -77,7 +77,8 @@ void runOverTiles(benchmark::State& state, Code code) {
 void BM_XpressCompressTiles(benchmark::State& state) {
   XpressCompressor compressor;
   Bytes out;
-  runOverTiles(state, [&](const Bytes& tile) { return compressor.compress(tile, out) ? out.size() : 0; });
+  runOverTiles(state,
+               [&](const Bytes& tile) { return compressor.compress(tile, out) ? out.size() : 0; });
 }
 
 void BM_XpressDecompressTiles(benchmark::State& state) {
@@ -92,7 +93,8 @@ void BM_XpressDecompressTiles(benchmark::State& state) {
   size_t index = 0;
   runOverTiles(state, [&](const Bytes& tile) {
     const Bytes& in = packed[index++ % packed.size()];
-    return decompressor.decompress(in, tile.size(), out) && out.size() == tile.size() ? in.size() : 0;
+    return decompressor.decompress(in, tile.size(), out) && out.size() == tile.size() ? in.size()
+                                                                                      : 0;
   });
 }
 

@@ -4,6 +4,8 @@
 namespace px::xpress {
 
 std::unique_ptr<CompressBackend> makeCompressBackend() { return makePortableCompressBackend(); }
-std::unique_ptr<DecompressBackend> makeDecompressBackend() { return makePortableDecompressBackend(); }
+std::unique_ptr<DecompressBackend> makeDecompressBackend() {
+  return makePortableDecompressBackend();
+}
 
 }  // namespace px::xpress

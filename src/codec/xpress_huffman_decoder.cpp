@@ -70,7 +70,6 @@ class BitReader {
     avail_ = 32;
   }
 
-  uint32_t peek15() const { return bits_ >> 17; }
   uint32_t peekFast() const { return bits_ >> (32 - kFastBits); }
   uint32_t peek(int n) const { return bits_ >> (32 - n); }
 

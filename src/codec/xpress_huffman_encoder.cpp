@@ -159,7 +159,8 @@ struct HuffmanStreamEncoder::State {
   // Records `pos` in the hash chains; needs 4 readable bytes at pos.
   inline void link(uint32_t here, uint32_t previous) {
     const uint32_t distance = here - previous;
-    prev[here & (kWindowSlots - 1)] = uint16_t(previous >= base && distance <= kMaxOffset ? distance : 0);
+    prev[here & (kWindowSlots - 1)] =
+        uint16_t(previous >= base && distance <= kMaxOffset ? distance : 0);
   }
   inline void insert(uint32_t pos) {
     const uint32_t h = hash4(data + pos);
@@ -323,7 +324,8 @@ bool HuffmanStreamEncoder::State::encode(uint8_t* out, const uint8_t* stop, uint
     uint32_t indexed = pos + 1;
     if (m.length < kLazyBelow && size - (pos + 1) >= 4) {
       const Match next = find(pos + 1, m.length < kGoodLength ? kMaxChain : kMaxChain / 4);
-      if (next.length > m.length && matchGain(next.length, next.offset) > matchGain(m.length, m.offset) + 0) {
+      if (next.length > m.length &&
+          matchGain(next.length, next.offset) > matchGain(m.length, m.offset)) {
         literal(pos++);
         pending = next;
         continue;
@@ -345,7 +347,8 @@ HuffmanStreamEncoder::~HuffmanStreamEncoder() = default;
 bool HuffmanStreamEncoder::encode(ByteView in, size_t limit, Bytes& out) {
   if (in.empty() || in.size() > UINT32_MAX / 2) return false;
   State& s = *state_;
-  if (s.scratch.size() < limit + kTableBytes + kItemSlack) s.scratch.resize(limit + kTableBytes + kItemSlack);
+  if (s.scratch.size() < limit + kTableBytes + kItemSlack)
+    s.scratch.resize(limit + kTableBytes + kItemSlack);
   s.startInput(in);
   uint8_t* written = nullptr;
   const bool ok = s.encode(s.scratch.data(), s.scratch.data() + limit, written);

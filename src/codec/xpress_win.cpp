@@ -1,8 +1,8 @@
 // Windows: the Compression API (cabinet.dll) when it is there, our own coder otherwise. The
 // entry points are bound at run time: mingw's import library lacks them and Wine's cabinet.dll
 // does not have them.
-#include <windows.h>
 #include <compressapi.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -78,8 +78,8 @@ class SystemCompress final : public CompressBackend {
     const size_t chunks = (input.size() + kMaxChunkSize - 1) / kMaxChunkSize;
     output.resize(input.size() + kHeaderSize + 4 * chunks + 64);
     SIZE_T written = 0;
-    if (!api.compress(handle_.get(), const_cast<uint8_t*>(input.data()), input.size(), output.data(),
-                      output.size(), &written)) {
+    if (!api.compress(handle_.get(), const_cast<uint8_t*>(input.data()), input.size(),
+                      output.data(), output.size(), &written)) {
       if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || written == 0) return fail("Compress");
       output.resize(written);
       if (!api.compress(handle_.get(), const_cast<uint8_t*>(input.data()), input.size(),
@@ -111,8 +111,8 @@ class SystemDecompress final : public DecompressBackend {
     if (!parseBufferModeHeader(input, header) || header.totalSize > maxOutput) return false;
     output.resize(size_t(header.totalSize));
     SIZE_T produced = 0;
-    if (!compressionApi().decompress(handle_.get(), const_cast<uint8_t*>(input.data()), input.size(), output.data(),
-                                     output.size(), &produced)) {
+    if (!compressionApi().decompress(handle_.get(), const_cast<uint8_t*>(input.data()),
+                                     input.size(), output.data(), output.size(), &produced)) {
       return false;
     }
     output.resize(std::min<size_t>(produced, output.size()));

@@ -78,6 +78,8 @@ void FakeScreenCapturer::paint(const PixelRect& rect, uint32_t colour) {
 
 void FakeScreenCapturer::takeFrame(std::vector<PixelRect> dirty) {
   frame_.shapeChanged = false;
+  // Like the real backends: the first frame after a (re-)creation reports the whole monitor.
+  if (!frame_.imageValid) dirty.assign(1, PixelRect{0, 0, frame_.width, frame_.height});
   const ClippedDirty clipped = clipDirtyRects(dirty, frame_.width, frame_.height);
   if (chooseCopyMode(frame_.imageValid, clipped.area, frame_.width, frame_.height) ==
       CopyMode::kFull) {

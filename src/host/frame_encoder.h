@@ -11,16 +11,13 @@
 
 #include "base/bytes.h"
 #include "host/frame_format.h"
+#include "host/screen_capturer.h"
 
 namespace px {
 
-// Screen pixels; right and bottom exclusive. May reach outside the screen.
-struct DirtyRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-};
+// Screen pixels; right and bottom exclusive. May reach outside the screen. The capture's own
+// rectangle type, so its dirty list goes to the encoder as it is.
+using DirtyRect = PixelRect;
 
 // The last encoded frame as captured (not as the JPEG decoder would see it), at encoded scale:
 // width * height * 4 bytes of B G R A, no row padding. Empty means the next encode is a key frame.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "host/input_injector.h"
 
 namespace px {
 
@@ -87,23 +88,11 @@ struct MonitorSelected {
 };
 inline constexpr size_t kMonitorSelectedSize = 5;
 
-enum class MouseAction : uint8_t { kMove = 0, kPress = 1, kRelease = 2, kWheel = 3, kHWheel = 4 };
-
-struct MouseInput {
-  int32_t x = 0;  // pixels of the captured monitor
-  int32_t y = 0;
-  uint32_t buttons = 0;  // 1 left, 2 right, 4 middle, 8 and 16 extra buttons
-  int32_t wheelDelta = 0;
-  uint8_t action = 0;  // a MouseAction, kept raw so unknown values reach the injector's check
-};
+// The injector's event types are the messages' fields.
+using MouseInput = MouseEvent;
 inline constexpr size_t kMouseInputSize = 17;
 
-struct KeyInput {
-  uint16_t virtualKey = 0;
-  uint16_t scanCode = 0;
-  bool down = false;
-  bool extended = false;
-};
+using KeyInput = KeyEvent;
 inline constexpr size_t kKeyInputSize = 6;
 
 struct SelectMonitor {

@@ -9,6 +9,12 @@ AccountState& accountState() {
   return state;
 }
 
+int64_t accountClockNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 bool sessionValid(const LoginState& state, int64_t now) { return state.expiry > now; }
 
 bool loggedInWithSpare(const LoginState& state, int64_t now) {

@@ -7,7 +7,6 @@
 #include <mutex>
 #include <string>
 
-#include "base/unix_time.h"
 #include "relay/relay_protocol.h"
 
 namespace px {
@@ -28,6 +27,9 @@ struct AccountState {
 };
 
 AccountState& accountState();
+
+// Whole seconds since 1970 (UTC), the clock session expiries are kept in.
+int64_t accountClockNow();
 
 // Good enough to ask for a tunnel: expiry later than `now`.
 bool sessionValid(const LoginState& state, int64_t now);

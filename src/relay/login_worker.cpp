@@ -16,7 +16,7 @@ bool readLoginReply(ByteView reply, LoginResult& result) {
   }
   result.token = parsed->token;
   secureWipe(parsed->token);
-  result.expiry = unixTimeNow() + int64_t(parsed->lifetimeSeconds);
+  result.expiry = accountClockNow() + int64_t(parsed->lifetimeSeconds);
   result.displayName = parsed->displayName;
   logPrintf("[LOGIN] Login de %s aceito (%u h)\n", result.loginName.c_str(), parsed->lifetimeSeconds / 3600);
   return true;

@@ -84,7 +84,7 @@ bool requestTunnel(const std::string& id, SecureChannel& channel, PublicKey64& h
   {
     AccountState& account = accountState();
     std::lock_guard guard(account.lock);
-    if (!sessionValid(account.session, unixTimeNow())) {
+    if (!sessionValid(account.session, accountClockNow())) {
       failure.error = "Entre com o seu login para acessar";
       failure.loginRequired = true;
       return false;

@@ -101,6 +101,12 @@ void writeTextFile(const std::filesystem::path& file, const std::string& text) {
 
 }  // namespace
 
+int64_t unixTimeNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 std::string favouritesFileKey(std::string_view loginName) {
   std::string key;
   for (char c : loginName) {

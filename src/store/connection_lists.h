@@ -13,8 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/unix_time.h"
-
 namespace px {
 
 constexpr const char* kRecentFileName = "recent.txt";
@@ -35,6 +33,8 @@ struct FavouriteEntry {
   std::string name;
   friend bool operator==(const FavouriteEntry&, const FavouriteEntry&) = default;
 };
+
+int64_t unixTimeNow();
 
 // Replaces the recent list from recent.txt; a missing file leaves the list as it is. Start-up.
 void loadRecent();

@@ -35,9 +35,12 @@ SavedLogin::~SavedLogin() { secureWipe(token); }
 
 Bytes encodeLoginRecord(const LoginToken& token, int64_t expiry, std::string_view loginName,
                         std::string_view displayName) {
-  Bytes out(1 + 8);
-  out[0] = kLoginRecordVersion;
-  storeLe64(out.data() + 1, uint64_t(expiry));
+  uint8_t head[1 + 8];
+  head[0] = kLoginRecordVersion;
+  storeLe64(head + 1, uint64_t(expiry));
+  Bytes out;
+  out.reserve(sizeof(head) + token.size() + 2 + 2 * kMaxLoginName);
+  appendBytes(out, head);
   appendBytes(out, token);
   appendName(out, loginName);
   appendName(out, displayName);

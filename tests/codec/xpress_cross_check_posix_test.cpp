@@ -64,7 +64,8 @@ TEST(XpressCrossCheckTest, WimlibTileStreamsDecodeWithOurs) {
   Bytes stream(kWimlibMaxChunk), out;
   size_t checked = 0;
   for (const Bytes& tile : tiles) {
-    const size_t n = wimlib_compress(tile.data(), tile.size(), stream.data(), stream.size(), wim.get());
+    const size_t n =
+        wimlib_compress(tile.data(), tile.size(), stream.data(), stream.size(), wim.get());
     if (n == 0) continue;
     out.assign(tile.size(), 0);
     ASSERT_TRUE(xpress::decodeHuffmanStream(ByteView(stream.data(), n), out)) << "tile " << checked;

@@ -26,15 +26,15 @@ Bytes cat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-constexpr int kMatchLen15Offset1 = 256 + 15;   // long-length escape, no offset bits
-constexpr int kMatchLen3Offset1 = 256;         // the end-marker symbol
+constexpr int kMatchLen15Offset1 = 256 + 15;  // long-length escape, no offset bits
+constexpr int kMatchLen3Offset1 = 256;        // the end-marker symbol
 
 // 'A' (code 0), then one match (code 1) of 3 + d bytes at offset 1 using the 32-bit length form.
 Bytes longMatchBlock(uint32_t d) {
   Bytes lengthBytes = {0xFF, 0x00, 0x00, 0, 0, 0, 0};
   storeLe32(&lengthBytes[3], d);
-  return cat({table({{'A', 1}, {kMatchLen15Offset1, 1}}), Bytes{0x00, 0x40, 0x00, 0x00},
-              lengthBytes});
+  return cat(
+      {table({{'A', 1}, {kMatchLen15Offset1, 1}}), Bytes{0x00, 0x40, 0x00, 0x00}, lengthBytes});
 }
 
 TEST(XpressPitfallTest, ThirtyTwoBitLengthInABlockFarLongerThan64KiBWithoutEndMarker) {
@@ -56,7 +56,8 @@ TEST(XpressPitfallTest, NextBlockTableIsReadRightAfterTheLengthBytes) {
 
 TEST(XpressPitfallTest, BlockUsingOneSymbolWithADummyPartner) {
   // 'Y' is code 0 and never used; 'Z' is code 1: forty one-bits.
-  const Bytes stream = cat({table({{'Y', 1}, {'Z', 1}}), Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF}});
+  const Bytes stream =
+      cat({table({{'Y', 1}, {'Z', 1}}), Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF}});
   Bytes out(40);
   ASSERT_TRUE(decodeHuffmanStream(stream, out));
   EXPECT_EQ(out, Bytes(40, 'Z'));
@@ -85,17 +86,26 @@ std::vector<BadStream> badStreams() {
       {"incomplete_single_code", cat({table({{'a', 1}}), Bytes(8, 0)}), 10},
       {"incomplete_lengths", cat({table({{'a', 1}, {'b', 2}}), Bytes(8, 0)}), 10},
       {"over_subscribed", cat({table({{'a', 1}, {'b', 1}, {'c', 1}}), Bytes(8, 0)}), 10},
-      {"over_subscribed_long", cat({table({{'a', 1}, {'b', 2}, {'c', 2}, {'d', 15}}), Bytes(8, 0)}), 10},
+      {"over_subscribed_long", cat({table({{'a', 1}, {'b', 2}, {'c', 2}, {'d', 15}}), Bytes(8, 0)}),
+       10},
       // 32 bits hold 32 one-bit literals; the 33rd needs a bit the input does not have.
       {"bits_past_the_end", cat({ab, Bytes(4, 0)}), 33},
       {"no_words_at_all", ab, 1},
       // A match first: nothing to copy from yet.
-      {"offset_before_output_start", cat({table({{'a', 1}, {kMatchLen3Offset1, 1}}), Bytes{0, 0x80, 0, 0}}), 8},
+      {"offset_before_output_start",
+       cat({table({{'a', 1}, {kMatchLen3Offset1, 1}}), Bytes{0, 0x80, 0, 0}}), 8},
       // 'a' then a 3-byte match, into a 3-byte output.
-      {"match_past_the_end", cat({table({{'a', 1}, {kMatchLen3Offset1, 1}}), Bytes{0, 0x40, 0, 0}}), 3},
-      {"length_byte_missing", cat({table({{'A', 1}, {kMatchLen15Offset1, 1}}), Bytes{0x00, 0x40, 0x00, 0x00}}), 100},
-      {"length_word_missing", cat({table({{'A', 1}, {kMatchLen15Offset1, 1}}), Bytes{0x00, 0x40, 0x00, 0x00, 0xFF, 0x01}}), 100},
-      {"length_dword_missing", cat({table({{'A', 1}, {kMatchLen15Offset1, 1}}), Bytes{0x00, 0x40, 0x00, 0x00, 0xFF, 0, 0, 1, 0}}), 100},
+      {"match_past_the_end", cat({table({{'a', 1}, {kMatchLen3Offset1, 1}}), Bytes{0, 0x40, 0, 0}}),
+       3},
+      {"length_byte_missing",
+       cat({table({{'A', 1}, {kMatchLen15Offset1, 1}}), Bytes{0x00, 0x40, 0x00, 0x00}}), 100},
+      {"length_word_missing",
+       cat({table({{'A', 1}, {kMatchLen15Offset1, 1}}), Bytes{0x00, 0x40, 0x00, 0x00, 0xFF, 0x01}}),
+       100},
+      {"length_dword_missing",
+       cat({table({{'A', 1}, {kMatchLen15Offset1, 1}}),
+            Bytes{0x00, 0x40, 0x00, 0x00, 0xFF, 0, 0, 1, 0}}),
+       100},
       // The first block ends at 64 KiB; the second block's table is missing.
       {"second_block_missing", longMatchBlock(65536 - 4), 65536 + 10},
   };
@@ -137,17 +147,47 @@ struct BadPacked {
 
 const BadPacked kBadPacked[] = {
     {"truncated_header", [](Bytes& p) { p.resize(20); }},
-    {"bad_magic", [](Bytes& p) { p[0] ^= 1; fixCheckByte(p); }},
-    {"bad_header_size", [](Bytes& p) { p[4] = 25; fixCheckByte(p); }},
+    {"bad_magic",
+     [](Bytes& p) {
+       p[0] ^= 1;
+       fixCheckByte(p);
+     }},
+    {"bad_header_size",
+     [](Bytes& p) {
+       p[4] = 25;
+       fixCheckByte(p);
+     }},
     {"bad_check_byte", [](Bytes& p) { p[6] ^= 0x5A; }, true},
-    {"other_algorithm", [](Bytes& p) { p[7] = 3; fixCheckByte(p); }},
-    {"chunk_size_not_total", [](Bytes& p) { p[16] ^= 1; fixCheckByte(p); }, true},
-    {"total_size_changed", [](Bytes& p) { p[8] ^= 1; fixCheckByte(p); }},
-    {"huge_size_short_input", [](Bytes& p) { storeLe64(&p[8], 1ull << 40); storeLe64(&p[16], 64ull << 20); fixCheckByte(p); }},
+    {"other_algorithm",
+     [](Bytes& p) {
+       p[7] = 3;
+       fixCheckByte(p);
+     }},
+    {"chunk_size_not_total",
+     [](Bytes& p) {
+       p[16] ^= 1;
+       fixCheckByte(p);
+     },
+     true},
+    {"total_size_changed",
+     [](Bytes& p) {
+       p[8] ^= 1;
+       fixCheckByte(p);
+     }},
+    {"huge_size_short_input",
+     [](Bytes& p) {
+       storeLe64(&p[8], 1ull << 40);
+       storeLe64(&p[16], 64ull << 20);
+       fixCheckByte(p);
+     }},
     {"chunk_size_field_above_chunk", [](Bytes& p) { storeLe32(&p[24], 6000); }},
     {"chunk_size_field_past_input", [](Bytes& p) { storeLe32(&p[24], loadLe32(&p[24]) + 1); }},
     // Eight bytes hold more than the end marker and the padding word: real bits are gone.
-    {"truncated_chunk", [](Bytes& p) { p.resize(p.size() - 8); storeLe32(&p[24], loadLe32(&p[24]) - 8); }},
+    {"truncated_chunk",
+     [](Bytes& p) {
+       p.erase(p.end() - 8, p.end());
+       storeLe32(&p[24], loadLe32(&p[24]) - 8);
+     }},
     {"trailing_bytes", [](Bytes& p) { p.push_back(0); }, true},
     {"damaged_code_table", [](Bytes& p) { std::fill(p.begin() + 28, p.begin() + 28 + 256, 0x11); }},
 };

@@ -111,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(Inputs, XpressRoundTripTest, testing::ValuesIn(roundTri
 TEST(XpressCompressorTest, ReusedCompressorGivesTheSameBytesAsAFreshOne) {
   xpress::PortableXpressCompressor reused;
   Bytes scratch;
-  for (uint32_t seed = 10; seed < 20; ++seed) ASSERT_TRUE(reused.compress(tileLike(64, 64, seed), scratch));
+  for (uint32_t seed = 10; seed < 20; ++seed)
+    ASSERT_TRUE(reused.compress(tileLike(64, 64, seed), scratch));
   const Bytes tile = tileLike(64, 64, 99);
   Bytes a, b;
   ASSERT_TRUE(reused.compress(tile, a));

@@ -10,7 +10,7 @@ namespace px {
 namespace {
 
 Bytes sampleInputs(int which) {
-  std::mt19937 rng(uint32_t(which));
+  std::mt19937 rng{uint32_t(which)};
   Bytes out(which == 0 ? 16384 : 200000);
   for (size_t i = 0; i < out.size(); ++i) out[i] = uint8_t(i % 4 == 3 ? 255 : (rng() % 8) * 16);
   return out;

@@ -95,7 +95,8 @@ TEST_P(XpressLargeVectorTest, DecodesToTheDescribedBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Windows, XpressLargeVectorTest,
                          testing::Values(LargeVector{"abcd64m-x4k.xph", 16777216, "x4k"},
-                                         LargeVector{"abcd64m-randtail320.xph", 16777216, "randtail"},
+                                         LargeVector{"abcd64m-randtail320.xph", 16777216,
+                                                     "randtail"},
                                          LargeVector{"abcd320m.xph", 83886080, ""}));
 
 }  // namespace

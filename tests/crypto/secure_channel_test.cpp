@@ -177,7 +177,12 @@ TEST_F(SecureChannelTest, ConcurrentSendersProduceWholeRecords) {
     for (int i = 0; i < kPerThread; ++i)
       ASSERT_TRUE(sendRecord(a_, type, Bytes(size_t(1 + (i * 997) % 40000), uint8_t(type + i))));
   };
-  std::thread first(sender, uint8_t(1)), second(sender, uint8_t(2));
+  std::jthread first(sender, uint8_t(1)), second(sender, uint8_t(2));
+  // On a failed check below, ends the stream so blocked senders return and can be joined.
+  struct CloseOnExit {
+    SecureChannel& channel;
+    ~CloseOnExit() { closeSocket(channel); }
+  } closer{b_};
   int seen[3] = {0, 0, 0};
   for (int n = 0; n < 2 * kPerThread; ++n) {
     RecordHeader header;
@@ -187,8 +192,6 @@ TEST_F(SecureChannelTest, ConcurrentSendersProduceWholeRecords) {
     const int i = seen[header.type]++;
     ASSERT_EQ(payload, Bytes(size_t(1 + (i * 997) % 40000), uint8_t(header.type + i)));
   }
-  first.join();
-  second.join();
 }
 
 TEST_F(SecureChannelTest, CloseSocketWakesBlockedReceiver) {

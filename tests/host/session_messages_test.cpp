@@ -47,7 +47,7 @@ TEST(SessionMessagesTest, FixedLayoutsRoundTrip) {
   EXPECT_EQ(hello->height, 768);
   EXPECT_EQ(buildHostHello({1, 2})[4], 32);
 
-  MouseInput mouse{-5, 70000, 1 | 16, -120, uint8_t(MouseAction::kWheel)};
+  MouseInput mouse{-5, 70000, 1 | 16, -120, kMouseWheel};
   const Bytes mouseBytes = buildMouseInput(mouse);
   ASSERT_EQ(mouseBytes.size(), 17u);
   const auto back = parseMouseInput(mouseBytes);

@@ -11,6 +11,21 @@
 
 namespace px::test {
 
+// ECDH agreement through the platform provider; Wine's bcrypt cannot derive the secret.
+inline bool agreementAvailable() {
+  static const bool available = [] {
+    EphemeralKey a = ecdhGenerate(), b = ecdhGenerate();
+    SharedSecret z;
+    return a.valid() && b.valid() && ecdhAgree(a, b.publicKey(), z);
+  }();
+  return available;
+}
+
+#define PX_SKIP_WITHOUT_AGREEMENT()                                                       \
+  if (!::px::test::agreementAvailable())                                                  \
+  GTEST_SKIP() << "ECDH agreement is unavailable on this crypto provider "                \
+                  "(BCryptDeriveKey after BCryptSecretAgreement fails, as under Wine)"
+
 class FakeRelay {
  public:
   using Script = std::function<void(NativeSocket)>;

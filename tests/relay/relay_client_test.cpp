@@ -1,6 +1,9 @@
 // The relay client's edge cases against a scripted relay on loopback.
 #include <gtest/gtest.h>
 
+#include "base/data_folder.h"
+#include "support/test_paths.h"
+
 #include <atomic>
 
 #include "relay/fake_relay.h"
@@ -24,7 +27,9 @@ class RecordingEvents : public RegistrationEvents {
 
 class RelayClientTest : public ::testing::Test {
  protected:
+  test::TempDir userData_;
   void SetUp() override {
+    setDataFolderOverride(userData_.path());  // known hosts of this test only
     relay_.configureClient();
     context_.running = &running_;
     context_.events = &events_;
@@ -36,6 +41,7 @@ class RelayClientTest : public ::testing::Test {
                          [this](const Digest32& d, Signature64& out) { return host_.sign(d, out); }};
   }
   void TearDown() override {
+    setDataFolderOverride({});
     relay_.join();
     setRelayConfig(builtInRelayConfig());
     clearLoginState(accountState());
@@ -143,6 +149,7 @@ TEST_F(RelayClientTest, LoopEndsWithoutAnIdentityKey) {
 }
 
 TEST_F(RelayClientTest, SealedReplyLengthsOutsideTheRangeRaiseTheAlarm) {
+  PX_SKIP_WITHOUT_AGREEMENT();
   for (uint16_t length : {uint16_t(16), uint16_t(1025)}) {
     relay_.serve([&](NativeSocket s) {
       FakeRelay::Opened opened;
@@ -186,7 +193,8 @@ TEST_F(RelayClientTest, RefusalAtTheOpeningUsesTheRefusalTexts) {
 }
 
 TEST_F(RelayClientTest, TunnelRequestCarriesTokenAndIdAndPinsTheHostKey) {
-  logIn(unixTimeNow() + 100);
+  PX_SKIP_WITHOUT_AGREEMENT();
+  logIn(accountClockNow() + 100);
   const PublicKey64 first = P256KeyPair::generate().publicKey(), second = P256KeyPair::generate().publicKey();
   const std::string id = "5550001" + std::to_string(::testing::UnitTest::GetInstance()->random_seed() % 90 + 10);
   for (const PublicKey64* key : {&first, &first, &second}) {
@@ -220,7 +228,8 @@ TEST_F(RelayClientTest, TunnelRequestCarriesTokenAndIdAndPinsTheHostKey) {
 }
 
 TEST_F(RelayClientTest, TunnelReplyStatusesAndMalformedReplies) {
-  logIn(unixTimeNow() + 100);
+  PX_SKIP_WITHOUT_AGREEMENT();
+  logIn(accountClockNow() + 100);
   const struct {
     Bytes reply;
     const char* text;
@@ -247,7 +256,7 @@ TEST_F(RelayClientTest, TunnelReplyStatusesAndMalformedReplies) {
 }
 
 TEST_F(RelayClientTest, SessionEndingThisSecondCountsAsExpired) {
-  logIn(unixTimeNow());
+  logIn(accountClockNow());
   SecureChannel channel;
   PublicKey64 key;
   TunnelFailure failure;
@@ -264,6 +273,7 @@ TEST_F(RelayClientTest, SessionEndingThisSecondCountsAsExpired) {
 }
 
 TEST_F(RelayClientTest, LoginRepliesAndRequestFields) {
+  PX_SKIP_WITHOUT_AGREEMENT();
   LoginReply accepted;
   accepted.token.fill(5);
   accepted.lifetimeSeconds = 7200;
@@ -285,7 +295,7 @@ TEST_F(RelayClientTest, LoginRepliesAndRequestFields) {
       request = opened.plaintext;
       FakeRelay::sendSealedReply(s, opened, c.reply);
     });
-    const int64_t before = unixTimeNow();
+    const int64_t before = accountClockNow();
     auto result = performLogin(std::string(300, 'u'), "senha", 1);
     relay_.join();
     EXPECT_EQ(result->accepted, c.accepted);

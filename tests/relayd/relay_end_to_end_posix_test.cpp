@@ -1,5 +1,8 @@
 // The relay client against the real parvolex-relay process on loopback.
 #include <gtest/gtest.h>
+
+#include "base/data_folder.h"
+#include "support/test_paths.h"
 #include <sys/socket.h>
 
 #include <condition_variable>
@@ -91,7 +94,9 @@ class TestHost : public RegistrationEvents, public HandshakeSigner {
 
 class RelayEndToEndTest : public ::testing::Test {
  protected:
+  test::TempDir userData_;
   void SetUp() override {
+    setDataFolderOverride(userData_.path());  // known hosts of this test only
     data_ = temp_.path() / "relay";
     auto key = runRelayCommand({"key", "--data", data_.string()});
     ASSERT_EQ(key.exitCode, 0) << key.output;
@@ -99,6 +104,7 @@ class RelayEndToEndTest : public ::testing::Test {
     addAccount("maria", "segredo", {"--display-name", "Maria Silva"});
   }
   void TearDown() override {
+    setDataFolderOverride({});
     clearLoginState(accountState());
     setRelayConfig(builtInRelayConfig());
   }
@@ -181,7 +187,7 @@ TEST_F(RelayEndToEndTest, ViewerLogsInTunnelsHandshakesAndLogsOut) {
   auto result = login("maria", "segredo");
   ASSERT_TRUE(result->accepted) << result->error;
   EXPECT_EQ(result->displayName, "Maria Silva");
-  EXPECT_GT(result->expiry, unixTimeNow() + 3600);
+  EXPECT_GT(result->expiry, accountClockNow() + 3600);
 
   SecureChannel viewer;
   PublicKey64 hostKey;
@@ -281,7 +287,7 @@ TEST_F(RelayEndToEndTest, TunnelStatusesForOfflineIdsAndEndedSessions) {
   // A session that ended locally never reaches the relay.
   {
     std::lock_guard guard(accountState().lock);
-    accountState().session.expiry = unixTimeNow();
+    accountState().session.expiry = accountClockNow();
   }
   EXPECT_FALSE(requestTunnel("123456789", channel, key, failure));
   EXPECT_EQ(failure.error, "Entre com o seu login para acessar");
@@ -292,11 +298,11 @@ TEST_F(RelayEndToEndTest, SessionsEndAfterTheirLifetimeAndWithTheAccount) {
   startRelay({"--session-seconds", "1"});
   auto result = login("maria", "segredo");
   ASSERT_TRUE(result->accepted);
-  EXPECT_LE(result->expiry, unixTimeNow() + 1);
+  EXPECT_LE(result->expiry, accountClockNow() + 1);
   std::this_thread::sleep_for(2100ms);
   {
     std::lock_guard guard(accountState().lock);
-    accountState().session.expiry = unixTimeNow() + 3600;  // pretend the local clock lags
+    accountState().session.expiry = accountClockNow() + 3600;  // pretend the local clock lags
   }
   SecureChannel channel;
   PublicKey64 key;

@@ -9,15 +9,17 @@
 
 #include "host/frame_encoder.h"
 #include "support/frame_payload.h"
+#include "support/platform_quirks.h"
 #include "viewer/frame_decoder.h"
 
 namespace px {
 namespace {
 
 // Largest per-channel difference allowed for JPEG tiles at quality 0.92 with 4:4:4 chroma, and
-// the mean difference over a JPEG rectangle.
+// the mean difference over a JPEG rectangle. Wine's encoder ignores the quality and chroma
+// options (its default quality, 4:2:0), so its mean error on noisy pictures is larger.
 constexpr int kJpegMaxError = 48;
-constexpr double kJpegMeanError = 3.0;
+double jpegMeanError() { return test::runningUnderWine() ? 12.0 : 3.0; }
 
 struct Canvas {
   int width, height;
@@ -74,7 +76,7 @@ void applyAndCheck(FrameDecoder& decoder, const Bytes& payload, const ReferenceF
                                     << tile.y << " " << tile.w << "x" << tile.h);
     if (tile.kind == 2) {
       EXPECT_LE(worst, kJpegMaxError);
-      EXPECT_LE(double(total) / (double(tile.w) * tile.h * 3), kJpegMeanError);
+      EXPECT_LE(double(total) / (double(tile.w) * tile.h * 3), jpegMeanError());
     } else {
       EXPECT_EQ(worst, 0);
     }
