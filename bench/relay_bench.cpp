@@ -62,12 +62,12 @@ class BenchRelay {
 NativeSocket registerRaw(uint16_t port, const P256KeyPair& key, std::string* id = nullptr) {
   NativeSocket socket = tcpConnectIpv4("127.0.0.1", port);
   if (socket == kInvalidSocket) return socket;
-  HostHello hello{key.publicKey(), {}};
+  RegistrationHello hello{key.publicKey(), {}};
   randomBytes(hello.hostNonce);
   uint8_t answer[1 + kRelayChallengeSize];
   uint8_t confirmation[1 + kConfirmationSize];
   Signature64 proof;
-  bool ok = socketSendAll(socket, buildHostHello(hello)) && socketReceiveAll(socket, answer) &&
+  bool ok = socketSendAll(socket, buildRegistrationHello(hello)) && socketReceiveAll(socket, answer) &&
             answer[0] == kStatusChallenge;
   if (ok) {
     const auto challenge = parseRelayChallenge(ByteView(answer + 1, kRelayChallengeSize));

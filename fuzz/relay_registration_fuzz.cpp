@@ -22,7 +22,7 @@ const px::P256KeyPair& relayKey() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace px;
   const ByteView input(data, size);
-  const size_t helloSize = std::min(size, kHostHelloSize);
+  const size_t helloSize = std::min(size, kRegistrationHelloSize);
   Bytes answer;
   auto pending = relayd::beginRegistration(input.first(helloSize), relayKey().publicKey(), answer);
   if (pending) {

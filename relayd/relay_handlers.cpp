@@ -4,7 +4,7 @@ namespace px::relayd {
 
 std::optional<PendingRegistration> beginRegistration(ByteView hello, const PublicKey64& relayKey,
                                                      Bytes& answer) {
-  auto parsed = parseHostHello(hello);
+  auto parsed = parseRegistrationHello(hello);
   if (!parsed) return std::nullopt;
   PendingRegistration pending{*parsed, {}};
   if (!randomBytes(pending.relayNonce)) return std::nullopt;

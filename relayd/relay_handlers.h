@@ -12,7 +12,7 @@ namespace px::relayd {
 
 // ---- registration ----
 struct PendingRegistration {
-  HostHello hello;
+  RegistrationHello hello;
   Nonce32 relayNonce{};
 };
 

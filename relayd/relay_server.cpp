@@ -260,11 +260,11 @@ awaitable<void> RelayServer::Impl::handleConnection(PeerPtr peer) {
   armDeadline(*peer);
   asio::co_spawn(io, watchdog(peer), asio::detached);
 
-  std::array<uint8_t, kHostHelloSize> first{};
+  std::array<uint8_t, kRegistrationHelloSize> first{};
   if (!co_await readExactly(*peer, MutableByteView(first.data(), kOpeningSize))) co_return;
   const bool registration = first[0] == 'P' && first[1] == 'X' && first[2] == 'R' && first[3] == '3';
   if (registration &&
-      !co_await readExactly(*peer, MutableByteView(first.data() + kOpeningSize, kHostHelloSize - kOpeningSize))) {
+      !co_await readExactly(*peer, MutableByteView(first.data() + kOpeningSize, kRegistrationHelloSize - kOpeningSize))) {
     co_return;
   }
   if (refusal == 0 && first[4] == uint8_t(SealedType::kLogin) &&

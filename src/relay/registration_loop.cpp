@@ -51,13 +51,13 @@ Outcome Attempt::run() {
   setKeepAlive(channel_, kKeepAliveIdleMs, kKeepAliveIntervalMs);
   setReceiveTimeout(channel_, kRegisterTimeoutMs);
 
-  HostHello hello;
+  RegistrationHello hello;
   if (!ctx_.identity.publicKey(hello.identity)) {
     logPrintf("[RELAY] Chave de identidade indisponivel\n");
     return Outcome::kEnd;
   }
   uint8_t status = 0;
-  if (!randomBytes(hello.hostNonce) || !sendExactly(channel_, buildHostHello(hello)) ||
+  if (!randomBytes(hello.hostNonce) || !sendExactly(channel_, buildRegistrationHello(hello)) ||
       !receiveExactly(channel_, MutableByteView(&status, 1))) {
     logPrintf("[RELAY] Relay nao respondeu ao registro, tentando em 5s...\n");
     return Outcome::kRetry;

@@ -40,20 +40,20 @@ bool readField(ByteView bytes, size_t& pos, std::string& out) {
 
 }  // namespace
 
-std::array<uint8_t, kHostHelloSize> buildHostHello(const HostHello& hello) {
-  std::array<uint8_t, kHostHelloSize> out{};
+std::array<uint8_t, kRegistrationHelloSize> buildRegistrationHello(const RegistrationHello& hello) {
+  std::array<uint8_t, kRegistrationHelloSize> out{};
   std::memcpy(out.data(), kRegMagic, 4);
   out[4] = kRegisterRequestType;
   put(put(out.data() + 5, hello.identity), hello.hostNonce);
   return out;
 }
 
-std::optional<HostHello> parseHostHello(ByteView bytes) {
-  if (bytes.size() != kHostHelloSize || std::memcmp(bytes.data(), kRegMagic, 4) != 0 ||
+std::optional<RegistrationHello> parseRegistrationHello(ByteView bytes) {
+  if (bytes.size() != kRegistrationHelloSize || std::memcmp(bytes.data(), kRegMagic, 4) != 0 ||
       bytes[4] != kRegisterRequestType) {
     return std::nullopt;
   }
-  HostHello hello;
+  RegistrationHello hello;
   copyOut(bytes, 5, hello.identity);
   copyOut(bytes, 69, hello.hostNonce);
   return hello;

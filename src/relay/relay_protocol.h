@@ -39,7 +39,7 @@ using SessionToken = std::array<uint8_t, 32>;
 // ---- registration -------------------------------------------------------------------------
 constexpr size_t kComputerIdLength = 9;
 constexpr uint8_t kRegisterRequestType = 17;
-constexpr size_t kHostHelloSize = 101;
+constexpr size_t kRegistrationHelloSize = 101;
 constexpr uint8_t kStatusChallenge = 18;
 constexpr size_t kRelayChallengeSize = 96;
 constexpr size_t kHostProofSize = 64;
@@ -55,7 +55,7 @@ constexpr uint8_t kRefusalRejected = 8;
 // The first five bytes of every relay connection: magic and request type.
 constexpr size_t kOpeningSize = 5;
 
-struct HostHello {
+struct RegistrationHello {
   PublicKey64 identity{};
   Nonce32 hostNonce{};
 };
@@ -68,9 +68,9 @@ struct RegistrationConfirmation {
   Signature64 signature{};
 };
 
-std::array<uint8_t, kHostHelloSize> buildHostHello(const HostHello& hello);
+std::array<uint8_t, kRegistrationHelloSize> buildRegistrationHello(const RegistrationHello& hello);
 // Empty unless the bytes are exactly a hello: size, magic "PXR3" and type 17.
-std::optional<HostHello> parseHostHello(ByteView bytes);
+std::optional<RegistrationHello> parseRegistrationHello(ByteView bytes);
 std::array<uint8_t, kRelayChallengeSize> buildRelayChallenge(const RelayChallenge& challenge);
 std::optional<RelayChallenge> parseRelayChallenge(ByteView bytes);
 // `id` must be nine characters; anything else yields empty.

@@ -60,7 +60,7 @@ class FakeRelay {
   // Registration up to the confirmation: reads the hello, sends the challenge, reads the proof
   // and sends status 19 with `id` signed over `signedId`.
   void registerHost(NativeSocket socket, const std::string& id, const std::string& signedId) const {
-    auto hello = parseHostHello(receive(socket, kHostHelloSize));
+    auto hello = parseRegistrationHello(receive(socket, kRegistrationHelloSize));
     if (!hello) return;
     Nonce32 nonce{};
     nonce[0] = 0x33;

@@ -56,7 +56,7 @@ class RelayClientTest : public ::testing::Test {
 
 TEST_F(RelayClientTest, RegistrationRefusalIsReportedAsRefused) {
   relay_.serve([](NativeSocket s) {
-    FakeRelay::receive(s, kHostHelloSize);
+    FakeRelay::receive(s, kRegistrationHelloSize);
     FakeRelay::sendByte(s, kRefusalTooManyAttempts);
   });
   EXPECT_EQ(registerOnce(context_), RegistrationOutcome::kRefused);
@@ -66,14 +66,14 @@ TEST_F(RelayClientTest, RegistrationRefusalIsReportedAsRefused) {
 
 TEST_F(RelayClientTest, MissingChallengeIsARefusal) {
   relay_.serve([](NativeSocket s) {
-    FakeRelay::receive(s, kHostHelloSize);
+    FakeRelay::receive(s, kRegistrationHelloSize);
     FakeRelay::sendByte(s, kStatusChallenge);
   });
   EXPECT_EQ(registerOnce(context_), RegistrationOutcome::kRefused);
 }
 
 TEST_F(RelayClientTest, NoAnswerToTheHelloIsRetried) {
-  relay_.serve([](NativeSocket s) { FakeRelay::receive(s, kHostHelloSize); });
+  relay_.serve([](NativeSocket s) { FakeRelay::receive(s, kRegistrationHelloSize); });
   EXPECT_EQ(registerOnce(context_), RegistrationOutcome::kRetry);
 }
 
@@ -95,7 +95,7 @@ TEST_F(RelayClientTest, UntrustedRelayKeyRaisesTheAlarmBeforeTheProof) {
   relay_.configureClient(&other);
   std::atomic<bool> proofSent{false};
   relay_.serve([&](NativeSocket s) {
-    FakeRelay::receive(s, kHostHelloSize);
+    FakeRelay::receive(s, kRegistrationHelloSize);
     FakeRelay::sendByte(s, kStatusChallenge);
     FakeRelay::send(s, buildRelayChallenge({relay_.key().publicKey(), {}}));
     proofSent = !FakeRelay::receive(s, kHostProofSize).empty();

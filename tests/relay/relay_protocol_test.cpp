@@ -12,19 +12,19 @@ PublicKey64 filledKey(uint8_t value) {
 }
 
 TEST(RelayProtocolTest, RegistrationMessagesRoundTripAndRejectForeignBytes) {
-  HostHello hello{filledKey(1), {}};
+  RegistrationHello hello{filledKey(1), {}};
   hello.hostNonce.fill(2);
-  auto bytes = buildHostHello(hello);
+  auto bytes = buildRegistrationHello(hello);
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "PXR3");
   EXPECT_EQ(bytes[4], 17);
-  auto parsed = parseHostHello(bytes);
+  auto parsed = parseRegistrationHello(bytes);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->identity, hello.identity);
   EXPECT_EQ(parsed->hostNonce, hello.hostNonce);
 
   bytes[4] = 49;
-  EXPECT_FALSE(parseHostHello(bytes));
-  EXPECT_FALSE(parseHostHello(ByteView(bytes.data(), 100)));
+  EXPECT_FALSE(parseRegistrationHello(bytes));
+  EXPECT_FALSE(parseRegistrationHello(ByteView(bytes.data(), 100)));
 
   RegistrationConfirmation confirmation{"123456789", {}};
   confirmation.signature.fill(9);

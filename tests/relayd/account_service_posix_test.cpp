@@ -141,9 +141,9 @@ TEST(RateLimiterTest, CountsPerKeyWithinTheWindow) {
 
 TEST(RelayHandlersTest, RegistrationProofMustBeTheIdentitysSignatureOverTheChallenge) {
   const P256KeyPair relay = P256KeyPair::generate(), host = P256KeyPair::generate();
-  HostHello hello{host.publicKey(), {}};
+  RegistrationHello hello{host.publicKey(), {}};
   Bytes answer;
-  auto pending = beginRegistration(buildHostHello(hello), relay.publicKey(), answer);
+  auto pending = beginRegistration(buildRegistrationHello(hello), relay.publicKey(), answer);
   ASSERT_TRUE(pending);
   ASSERT_EQ(answer.size(), 97u);
   EXPECT_EQ(answer[0], kStatusChallenge);
