@@ -9,11 +9,7 @@ AccountState& accountState() {
   return state;
 }
 
-int64_t unixTimeNow() {
-  return std::chrono::duration_cast<std::chrono::seconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
+// unixTimeNow() is defined once, with the connection lists (store), which this module links.
 
 bool sessionValid(const LoginState& state, int64_t now) { return state.expiry > now; }
 
