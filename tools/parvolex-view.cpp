@@ -187,7 +187,7 @@ class HeadlessUi final : public ViewerUi {
         const bool needFrame = options_.monitor >= 0;
         const bool acted = options_.click || !options_.type.empty() || options_.monitor >= 0;
         if (needFrame && frames_ <= settleFrames_ && settled < 5.0) return true;
-        if (acted && settled < 0.5) return true;
+        if (acted && settled < 1.0) return true;
         snapshot(s);
         return false;  // closes the "window": the session says Bye
       }
