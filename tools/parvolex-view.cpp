@@ -210,8 +210,8 @@ class HeadlessUi final : public ViewerUi {
     if (options_.click) {
       const auto [x, y] = *options_.click;
       sendMouseMove(s, {x, y});
-      sendMouse(s, uint8_t(MouseAction::kPress), x, y, 1, 0);
-      sendMouse(s, uint8_t(MouseAction::kRelease), x, y, 1, 0);
+      sendMouse(s, uint8_t(kMousePress), x, y, 1, 0);
+      sendMouse(s, uint8_t(kMouseRelease), x, y, 1, 0);
       logPrintf("[VIEWER] Clique em %d,%d\n", x, y);
     }
     for (const char c : options_.type) {
@@ -267,7 +267,7 @@ bool logIn(const Options& o) {
     return true;
   }
   SavedLogin saved;
-  if (loadSavedLogin(saved, unixTimeNow()) != SavedLoginRestore::kSession) {
+  if (loadSavedLogin(saved, accountClockNow()) != SavedLoginRestore::kSession) {
     std::fprintf(stderr, "Entre com o seu login para acessar\n");
     return false;
   }

@@ -44,7 +44,7 @@ void sendMouseMove(ViewerSession& session, RemotePoint point) {
   if (session.lastMouseX.load() == point.x && session.lastMouseY.load() == point.y) return;
   session.lastMouseX.store(point.x);
   session.lastMouseY.store(point.y);
-  sendMouse(session, uint8_t(MouseAction::kMove), point.x, point.y, 0, 0);
+  sendMouse(session, uint8_t(kMouseMove), point.x, point.y, 0, 0);
 }
 
 void sendKey(ViewerSession& session, uint16_t virtualKey, uint16_t scanCode, bool down,
