@@ -17,10 +17,11 @@ trap cleanup EXIT
 fail() { echo "FAIL viewer_e2e: $*"; for f in "$work"/*.log; do echo "== $f"; tail -20 "$f"; done; exit 1; }
 
 display=:$((200 + RANDOM % 500))
-Xvfb "$display" -screen 0 640x480x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 & pids+=($!)
+Xvfb "$display" -screen 0 640x480x24 -wr -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 & pids+=($!)
 for _ in $(seq 50); do DISPLAY=$display xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 DISPLAY=$display xdotool getmouselocation >/dev/null 2>&1 || { echo "SKIP viewer_e2e: Xvfb did not start"; exit 0; }
-# Known content: a white root window (-wr), so the snapshot must match exactly.
+# Known content: a white root window (-wr), so the snapshot must match exactly. -noreset keeps
+# the pointer where the viewer put it when the last client disconnects.
 
 port=$((20000 + RANDOM % 20000))
 relay="$build/relayd/parvolex-relay"
