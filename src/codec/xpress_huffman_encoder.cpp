@@ -22,9 +22,8 @@ constexpr int kMaxChain = 12;             // candidates tried per position
 constexpr uint32_t kNiceLength = 64;      // stop searching once a match is this long
 constexpr uint32_t kGoodLength = 8;       // past this, the lazy look tries fewer candidates
 constexpr uint32_t kLazyBelow = 16;       // look one position ahead only for shorter matches
-constexpr uint32_t kInsertAllBelow = 32;  // longer runs (offset <= kRunOffset) index only
-constexpr uint32_t kRunOffset = 8;        //   their last kRunTail positions
-constexpr uint32_t kRunTail = 8;
+constexpr uint32_t kInsertAllBelow = 32;  // longer matches index only their last
+constexpr uint32_t kRunTail = 8;          //   kRunTail positions
 
 constexpr uint32_t kLiteralTail = 41;  // Windows codes a final block this short as literals
 constexpr size_t kItemSlack = 16;      // most bytes one item can add to the output
@@ -285,11 +284,11 @@ struct HuffmanStreamEncoder::State {
   }
 
   // Indexes the positions inside a match that starts at pos; `from` is the first not yet indexed.
-  // A long run of one repeated pixel (a short offset) adds nothing new to the chains past its
-  // last few positions, so those matches index only their tail.
+  // A long match repeats text the chains already hold (a run of one pixel, or rows copied at the
+  // row stride), so indexing only its tail costs little ratio and saves most of the inserts.
   void insertWithin(uint32_t from, uint32_t pos, Match m) {
     const uint32_t end = std::min(pos + m.length, size >= 4 ? size - 3 : 0);
-    if (m.length >= kInsertAllBelow && m.offset <= kRunOffset && end > kRunTail) {
+    if (m.length >= kInsertAllBelow && end > kRunTail) {
       from = std::max(from, end - kRunTail);
     }
     for (uint32_t p = from; p < end; ++p) insert(p);
