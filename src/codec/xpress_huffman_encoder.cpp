@@ -21,7 +21,7 @@ constexpr uint32_t kMaxShortOffset = 511;  // 3-byte matches pay only with few o
 constexpr int kMaxChain = 12;             // candidates tried per position
 constexpr uint32_t kNiceLength = 64;      // stop searching once a match is this long
 constexpr uint32_t kGoodLength = 8;       // past this, the lazy look tries fewer candidates
-constexpr uint32_t kLazyBelow = 16;       // look one position ahead only for shorter matches
+constexpr uint32_t kLazyBelow = 8;       // look one position ahead only for shorter matches
 constexpr uint32_t kInsertAllBelow = 32;  // longer matches index only their last
 constexpr uint32_t kRunTail = 8;          //   kRunTail positions
 
