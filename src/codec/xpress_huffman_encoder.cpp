@@ -21,11 +21,11 @@ constexpr uint32_t kMaxShortOffset = 511;  // 3-byte matches pay only with few o
 constexpr int kMaxChain = 12;             // candidates tried per position
 constexpr uint32_t kNiceLength = 64;      // stop searching once a match is this long
 constexpr uint32_t kGoodLength = 8;       // past this, the lazy look tries fewer candidates
-constexpr uint32_t kLazyBelow = 64;       // look one position ahead only for shorter matches
-constexpr uint32_t kInsertAllBelow = 32;  // longer runs (offset <= kRunOffset) index only
-constexpr uint32_t kRunOffset = 8;        //   their last kRunTail positions
-constexpr uint32_t kRunTail = 8;
+constexpr uint32_t kLazyBelow = 8;       // look one position ahead only for shorter matches
+constexpr uint32_t kInsertAllBelow = 32;  // longer matches index only their last
+constexpr uint32_t kRunTail = 8;          //   kRunTail positions
 
+constexpr uint32_t kFirstBase = kMaxOffset + 1;
 constexpr uint32_t kLiteralTail = 41;  // Windows codes a final block this short as literals
 constexpr size_t kItemSlack = 16;      // most bytes one item can add to the output
 
@@ -130,8 +130,9 @@ struct HuffmanStreamEncoder::State {
   // the chain.
   std::vector<uint16_t> prev = std::vector<uint16_t>(kWindowSlots, 0);
   std::vector<uint32_t> head3 = std::vector<uint32_t>(1u << kHash3Bits, 0);
-  // Positions are stored as base + index; anything below base belongs to an earlier input.
-  uint32_t base = 1;
+  // Positions are stored as base + index. Inputs lie more than kMaxOffset apart (and base
+  // starts past it, so an empty slot's 0 is as far), so the offset limit alone rejects both.
+  uint32_t base = kFirstBase;
   // The current block's items; a block ends once it covers kBlockOutput bytes, and every item
   // covers at least one, so this never overflows.
   std::vector<Item> items = std::vector<Item>(kBlockOutput + 1);
@@ -149,18 +150,18 @@ struct HuffmanStreamEncoder::State {
       std::fill(head.begin(), head.end(), 0);
       std::fill(prev.begin(), prev.end(), 0);
       std::fill(head3.begin(), head3.end(), 0);
-      base = 1;
+      base = kFirstBase;
     }
     data = in.data();
     size = uint32_t(in.size());
   }
-  void finishInput() { base += size + 1; }
+  void finishInput() { base += size + kMaxOffset + 1; }
 
   // Records `pos` in the hash chains; needs 4 readable bytes at pos.
   inline void link(uint32_t here, uint32_t previous) {
     const uint32_t distance = here - previous;
     prev[here & (kWindowSlots - 1)] =
-        uint16_t(previous >= base && distance <= kMaxOffset ? distance : 0);
+        uint16_t(distance <= kMaxOffset ? distance : 0);
   }
   inline void insert(uint32_t pos) {
     const uint32_t h = hash4(data + pos);
@@ -178,7 +179,7 @@ struct HuffmanStreamEncoder::State {
     head[h] = here;
     const uint8_t* cur = data + pos;
     const uint32_t limit = size - pos;
-    const uint32_t lowest = here > kMaxOffset + base ? here - kMaxOffset : base;
+    const uint32_t lowest = here - kMaxOffset;
     const uint32_t first = load32(cur);
     Match best;
     int bestGain = 0;
@@ -205,7 +206,7 @@ struct HuffmanStreamEncoder::State {
       candidate -= step;
     }
     uint32_t& near = head3[hash3(cur)];
-    if (best.length == 0 && near >= base && here - near <= kMaxShortOffset &&
+    if (best.length == 0 && here - near <= kMaxShortOffset &&
         (load32(data + (near - base)) & 0xFFFFFF) == (first & 0xFFFFFF)) {
       best = {3, here - near};
     }
@@ -285,11 +286,11 @@ struct HuffmanStreamEncoder::State {
   }
 
   // Indexes the positions inside a match that starts at pos; `from` is the first not yet indexed.
-  // A long run of one repeated pixel (a short offset) adds nothing new to the chains past its
-  // last few positions, so those matches index only their tail.
+  // A long match repeats text the chains already hold (a run of one pixel, or rows copied at the
+  // row stride), so indexing only its tail costs little ratio and saves most of the inserts.
   void insertWithin(uint32_t from, uint32_t pos, Match m) {
     const uint32_t end = std::min(pos + m.length, size >= 4 ? size - 3 : 0);
-    if (m.length >= kInsertAllBelow && m.offset <= kRunOffset && end > kRunTail) {
+    if (m.length >= kInsertAllBelow && end > kRunTail) {
       from = std::max(from, end - kRunTail);
     }
     for (uint32_t p = from; p < end; ++p) insert(p);
