@@ -1,5 +1,5 @@
 // AES-256-GCM known answers at the provider level, where the nonce is free. Vectors: the AES-256
-// cases with a 96-bit IV from the GCM specification's test set (test cases 13 to 16), as used by
+// cases with a 96-bit IV from McGrew and Viega's published GCM test set (test cases 13 to 16), as used by
 // NIST's GCM validation.
 #include <gtest/gtest.h>
 
