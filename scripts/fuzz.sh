@@ -25,6 +25,7 @@ for source in "${sources[@]}"; do
   [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
   echo "-- $target ($seconds s)"
   if ! ASAN_OPTIONS=detect_leaks=1 "build/fuzz/fuzz/$target" -max_total_time="$seconds" \
+       -artifact_prefix="build/fuzz/$target-" \
        -print_final_stats=1 "$corpus" "${seeds[@]}" > "build/fuzz/$target.log" 2>&1; then
     tail -n 40 "build/fuzz/$target.log"
     status=1

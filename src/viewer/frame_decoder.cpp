@@ -190,6 +190,10 @@ bool decodeRectFrame(ByteView data, uint8_t* image, int imageWidth, int imageHei
       return false;
     }
     const size_t pixels = size_t(w) * rows;
+    if (pixels == 0) {  // an empty rectangle draws nothing; its bytes are skipped
+      p += 12 + length;
+      continue;
+    }
     if (!tryResize(rect, pixels * 4)) return false;
     std::fill(rect.begin(), rect.end(), uint8_t{0});
     const uint8_t* in = h + 12;

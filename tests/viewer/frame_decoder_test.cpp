@@ -272,6 +272,8 @@ TEST(FrameDecoderTest, LegacyRectangleFrames) {
       {"literal past the data", legacyFrame(1, 1, 2, 2, Bytes{0, 0, 4, 0, 1, 2}), false, kBlack},
       {"rectangle outside the image", legacyFrame(3, 0, 2, 2, run(4, kRed)), false, kBlack},
       {"count 0", legacyFrame(0, 0, 1, 1, run(1, kRed), 0), true, kBlack},
+      // Found by the fuzzer: a zero-width rectangle with rows used to index an empty buffer.
+      {"zero-width rectangle draws nothing", legacyFrame(1, 1, 0, 2, Bytes{}), true, kBlack},
       {"shorter than 10 bytes", Bytes(9, 0), false, kBlack},
   };
   for (const auto& c : cases) {
