@@ -5,6 +5,7 @@
 #include <atomic>
 #include <future>
 
+#include "support/ecdh_support.h"
 #include "crypto/channel_pair.h"
 #include "host/host_test_support.h"
 #include "crypto/handshake.h"
@@ -82,6 +83,7 @@ class HostConnectionTest : public test::DataFolderTest {
  protected:
   void SetUp() override {
     DataFolderTest::SetUp();
+    if (!test::ecdhAgreementAvailable()) GTEST_SKIP() << test::kNoEcdhReason;
     loadPasswordStore();
     writeText(kRecentFileName, "");  // a missing file would keep an earlier test's list
     loadRecent();

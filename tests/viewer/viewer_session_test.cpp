@@ -1,5 +1,6 @@
 // The viewer session thread against a scripted host on loopback: every step's failure text, the
 // password proof, the running session's messages and both ways of ending it.
+#include "support/ecdh_support.h"
 #include "viewer/viewer_session.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +123,10 @@ std::optional<AccessRequest> admit(SecureChannel& channel, AccessReply reply,
 
 class ViewerSessionTest : public ::testing::Test {
  protected:
-  void SetUp() override { setDataFolderOverride(dir_.path()); }
+  void SetUp() override {
+    setDataFolderOverride(dir_.path());
+    if (!test::ecdhAgreementAvailable()) GTEST_SKIP() << test::kNoEcdhReason;
+  }
   void TearDown() override { setDataFolderOverride({}); }
 
   void run(ViewerSession& session, ScriptedHost& host, const std::string& password = {},
