@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "support/ecdh_support.h"
 #include "crypto/channel_pair.h"
 #include "crypto/handshake.h"
 #include "crypto/record_layer.h"
@@ -46,15 +47,7 @@ bool opensAtCounterZero(const Bytes& wire, const AesKey32& raw, Bytes& payload) 
   return true;
 }
 
-// Both handshake sides need ECDH agreement from the crypto provider.
-bool agreementAvailable() {
-  static const bool available = [] {
-    const EphemeralKey a = ecdhGenerate(), b = ecdhGenerate();
-    SharedSecret z{};
-    return a.valid() && b.valid() && ecdhAgree(a, b.publicKey(), z);
-  }();
-  return available;
-}
+bool agreementAvailable() { return test::ecdhAgreementAvailable(); }
 
 class HandshakeTest : public ::testing::Test {
  protected:

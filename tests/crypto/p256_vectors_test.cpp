@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "support/ecdh_support.h"
 #include "crypto/crypto.h"
 #include "support/hex_vectors.h"
 
@@ -18,16 +19,7 @@ PublicKey64 point(const char* x, const char* y) {
   return unhexArray<64>(std::string(x) + y);
 }
 
-// Some providers cannot derive an ECDH secret at all (Wine's bcrypt has no BCryptDeriveKey for
-// ECDH). Probed once with two fresh keys; the tests that need agreement skip with the reason.
-bool agreementAvailable() {
-  static const bool available = [] {
-    const EphemeralKey a = ecdhGenerate(), b = ecdhGenerate();
-    SharedSecret s{};
-    return a.valid() && b.valid() && ecdhAgree(a, b.publicKey(), s);
-  }();
-  return available;
-}
+bool agreementAvailable() { return test::ecdhAgreementAvailable(); }
 
 // Building a key from a bare private scalar needs the provider to derive the public point;
 // Wine's bcrypt refuses the ECC private blob with zeroed X and Y that CNG derives it from.

@@ -5,21 +5,14 @@
 #include <functional>
 #include <thread>
 
+#include "support/ecdh_support.h"
 #include "crypto/tcp_socket.h"
 #include "relay/relay_config.h"
 #include "relay/relay_protocol.h"
 
 namespace px::test {
 
-// ECDH agreement through the platform provider; Wine's bcrypt cannot derive the secret.
-inline bool agreementAvailable() {
-  static const bool available = [] {
-    EphemeralKey a = ecdhGenerate(), b = ecdhGenerate();
-    SharedSecret z;
-    return a.valid() && b.valid() && ecdhAgree(a, b.publicKey(), z);
-  }();
-  return available;
-}
+inline bool agreementAvailable() { return ecdhAgreementAvailable(); }
 
 #define PX_SKIP_WITHOUT_AGREEMENT()                                                       \
   if (!::px::test::agreementAvailable())                                                  \
