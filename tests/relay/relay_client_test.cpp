@@ -337,11 +337,14 @@ TEST_F(RelayClientTest, UnreachablePrimaryFallsBackToTheFallbackHost) {
   std::atomic<bool> accepted{false};
   relay_.serve([&](NativeSocket) { accepted = true; });
   SecureChannel channel;
+  testing::internal::CaptureStdout();
   const bool connected = connectRelay(channel);
+  const std::string logged = testing::internal::GetCapturedStdout();
   if (!connected) tcpConnectIpv4("127.0.0.1", relay_.port());  // release the fake relay
   relay_.join();
   EXPECT_TRUE(connected);
   EXPECT_TRUE(accepted);
+  EXPECT_NE(logged.find("[RELAY] 127.0.0.2 inacessivel, tentando 127.0.0.1\n"), std::string::npos) << logged;
 }
 
 }  // namespace
