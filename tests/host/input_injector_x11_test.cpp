@@ -9,26 +9,18 @@
 
 #include "host/virtual_key_keysym.h"
 #include "host/x11_factories.h"
-#include "xvfb_server.h"
+#include "xvfb_test.h"
 
 namespace px {
 namespace {
 
 constexpr PixelRect kScreen{0, 0, 1280, 720};
 
-class InputInjectorX11 : public ::testing::Test {
+class InputInjectorX11 : public test::XvfbTest {
  protected:
-  static void SetUpTestSuite() { server_ = new test::XvfbServer(); }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
   void SetUp() override {
-    if (!server_->running()) GTEST_SKIP() << server_->failure();
-    display_ = XOpenDisplay(server_->display().c_str());
-    ASSERT_NE(display_, nullptr);
-    root_ = DefaultRootWindow(display_);
+    XvfbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     // A focused window over the whole screen that hears every button and key.
     XSetWindowAttributes a{};
     a.override_redirect = True;
@@ -44,7 +36,7 @@ class InputInjectorX11 : public ::testing::Test {
   }
   void TearDown() override {
     injector_.reset();
-    if (display_) XCloseDisplay(display_);
+    XvfbTest::TearDown();
   }
 
   // The events the window received, waiting until `count` arrived or 2 s passed.
@@ -69,14 +61,10 @@ class InputInjectorX11 : public ::testing::Test {
     XQueryPointer(display_, root_, &r, &c, &x, &y, &wx, &wy, &mask);
   }
 
-  static test::XvfbServer* server_;
-  Display* display_ = nullptr;
-  Window root_ = 0;
   Window window_ = 0;
   std::unique_ptr<InputInjector> injector_;
 };
 
-test::XvfbServer* InputInjectorX11::server_ = nullptr;
 
 TEST_F(InputInjectorX11, MovesAreClampedToTheMonitor) {
   struct Case {

@@ -9,29 +9,13 @@
 #include "base/bytes.h"
 #include "host/monitor_selection.h"
 #include "host/x11_factories.h"
-#include "xvfb_server.h"
+#include "xvfb_test.h"
 
 namespace px {
 namespace {
 
-class ScreenCapturerX11 : public ::testing::Test {
+class ScreenCapturerX11 : public test::XvfbTest {
  protected:
-  static void SetUpTestSuite() { server_ = new test::XvfbServer(); }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
-  void SetUp() override {
-    if (!server_->running()) GTEST_SKIP() << server_->failure();
-    display_ = XOpenDisplay(server_->display().c_str());
-    ASSERT_NE(display_, nullptr);
-    root_ = DefaultRootWindow(display_);
-  }
-  void TearDown() override {
-    if (display_) XCloseDisplay(display_);
-  }
-
   // An unmanaged window filled with one colour (0xRRGGBB).
   Window solidWindow(int x, int y, int w, int h, unsigned long rgb) {
     XSetWindowAttributes a{};
@@ -70,12 +54,7 @@ class ScreenCapturerX11 : public ::testing::Test {
     return false;
   }
 
-  static test::XvfbServer* server_;
-  Display* display_ = nullptr;
-  Window root_ = 0;
 };
-
-test::XvfbServer* ScreenCapturerX11::server_ = nullptr;
 
 TEST_F(ScreenCapturerX11, ListsTheScreenAsOneMonitor) {
   auto capturer = createX11ScreenCapturer(server_->display());
