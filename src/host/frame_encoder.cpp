@@ -336,8 +336,7 @@ void FrameEncoder::Impl::classifyTile(const ReferenceFrame& reference, size_t in
   }
   const size_t raw = size_t(r.w) * r.h * 4;
   if (gather(src, refStride, r, slot.gathered)) packTile(slot, slot.gathered, out.data);
-  // Kept when the whole data (size prefix included) is at most 70 % of the raw pixels.
-  if (!out.data.empty() && 10 * out.data.size() <= 7 * raw) {
+  if (!out.data.empty() && compressedTileKept(out.data.size(), raw)) {
     out.kind = TileKind::kCompressed;
     return;
   }

@@ -69,6 +69,12 @@ struct TileRect {
 // one row, then equal spans in consecutive rows.
 std::vector<TileRect> mergeJpegRects(std::vector<TileRect> rects);
 
+// A compressed tile is kept when its data (size prefix included) is at most 70 % of the raw
+// pixels; a larger one makes the tile a JPEG candidate.
+inline bool compressedTileKept(size_t dataBytes, size_t rawBytes) {
+  return 10 * dataBytes <= 7 * rawBytes;
+}
+
 // JPEG quality for a merged rectangle: the clamped quality, at most 0.9 above 1280 x 720 pixels.
 float jpegQualityFor(const TileRect& rect, float clampedQuality);
 

@@ -181,6 +181,20 @@ TEST(FrameEncoderTest, MergeOfJpegCandidates) {
   }
 }
 
+TEST(FrameEncoderTest, CompressedTileKeptUpToSeventyPercent) {
+  const struct {
+    size_t data, raw;
+    bool kept;
+  } cases[] = {
+      {7, 10, true},          {8, 10, false},
+      {11468, 16384, true},   {11469, 16384, false},  // a full tile: 70 % is 11468.8 bytes
+      {700, 1000, true},      {701, 1000, false},     // exactly 70 % is kept
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(compressedTileKept(c.data, c.raw), c.kept) << c.data << "/" << c.raw;
+  }
+}
+
 TEST(FrameEncoderTest, QualityRules) {
   EXPECT_FLOAT_EQ(jpegQualityFor({0, 0, 1280, 720}, 0.92f), 0.92f);
   EXPECT_FLOAT_EQ(jpegQualityFor({0, 0, 1280, 784}, 0.92f), 0.9f);
