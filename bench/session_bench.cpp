@@ -1,7 +1,9 @@
 // A whole session on this machine (private Xvfb 1920x1080, relay process, parvolex-host process,
 // viewer in this process decoding every frame; see session_rig.h):
 //   - frames and bytes per second reaching the viewer while the whole screen keeps changing;
-//   - time from an X drawing call to the changed pixel in the viewer's decoded image;
+//   - time from an X drawing call to the changed pixel in the viewer's decoded image, on an
+//     otherwise still screen and while another part of the screen animates (so the host's loop is
+//     busy and paced when the drawing comes);
 //   - the host process's CPU while it serves a viewer and nothing changes.
 // One iteration per repetition (each builds its own rig); run with --benchmark_repetitions.
 #include <benchmark/benchmark.h>
@@ -28,6 +30,7 @@ constexpr int kLatencySamples = 100;
 constexpr auto kProbeLimit = std::chrono::milliseconds(2000);
 constexpr int kProbeX = 1000, kProbeY = 504, kProbeSide = 16;  // on 8-pixel JPEG blocks
 constexpr int kProbeTolerance = 24;
+constexpr int kAnimationX = 128, kAnimationY = 128, kAnimationSide = 256;
 
 double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -143,6 +146,18 @@ void BM_SessionDrawToPixelLatency(benchmark::State& state) {
   if (const std::string failure = prepare(rig, drawer); !failure.empty()) {
     return state.SkipWithError(failure.c_str());
   }
+  // A 60 Hz animation away from the probe keeps the host sending frames.
+  std::atomic<bool> animating{state.range(0) != 0};
+  std::thread animator([&] {
+    if (!animating.load()) return;
+    ScreenDrawer other(rig.display());
+    auto next = Clock::now();
+    for (uint32_t i = 0; animating.load() && other.open(); ++i) {
+      other.fillRect(kAnimationX, kAnimationY, kAnimationSide, kAnimationSide, (i * 0x10307) & 0xFFFFFF);
+      next += kDrawPeriod;
+      std::this_thread::sleep_until(next);
+    }
+  });
   std::mt19937 random(12345);
   std::uniform_int_distribution<int> pauseMs(40, 140);
   std::vector<double> latencies;
@@ -163,13 +178,21 @@ void BM_SessionDrawToPixelLatency(benchmark::State& state) {
       std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs(random)));
     }
   }
+  animating.store(false);
+  animator.join();
   if (latencies.empty()) return state.SkipWithError("the viewer never showed a probe");
   state.counters["latency_median_ms"] = percentile(latencies, 0.5);
   state.counters["latency_p90_ms"] = percentile(latencies, 0.9);
   state.counters["latency_max_ms"] = percentile(latencies, 1.0);
   state.counters["misses"] = misses;
 }
-BENCHMARK(BM_SessionDrawToPixelLatency)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SessionDrawToPixelLatency)
+    ->ArgName("animating")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_HostStaticScreenCpu(benchmark::State& state) {
   SessionRig rig(kScreen);
