@@ -26,6 +26,7 @@ namespace fs = std::filesystem;
 constexpr auto kHostRegisterLimit = std::chrono::seconds(15);
 constexpr auto kFirstFrameLimit = std::chrono::seconds(20);
 constexpr auto kHostStopLimit = std::chrono::seconds(5);
+constexpr auto kViewerStopLimit = std::chrono::seconds(2);
 constexpr const char* kIdLine = "Registrado com ID: ";
 
 fs::path hostBinary() {
@@ -258,7 +259,17 @@ uint64_t SessionRig::viewerBytesReceived() {
 
 SessionRig::~SessionRig() {
   ui_.stop();
-  if (session_) session_->running.store(false);
+  if (session_) {
+    session_->running.store(false);
+    // A running session says Bye and ends within a few passes; one still negotiating may sit in a
+    // receive for seconds, so its socket is shut to wake it.
+    const auto deadline = Clock::now() + kViewerStopLimit;
+    while (!session_->finished.load() && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::lock_guard guard(session_->channelLock);
+    if (!session_->finished.load() && session_->channel) closeSocket(*session_->channel);
+  }
   if (viewer_.joinable()) viewer_.join();
   session_.reset();
   host_.reset();

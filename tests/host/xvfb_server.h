@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,8 +58,12 @@ class XvfbServer {
       failure_ = "pipe failed";
       return;
     }
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+      // Not left behind by a test or benchmark that dies without running its destructors.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != parent) _exit(1);
       close(fds[0]);
       const int devnull = open("/dev/null", O_WRONLY);
       if (devnull >= 0) {
