@@ -25,8 +25,11 @@ using Region = XResource<XFixesDestroyRegion>;
 
 // Beyond this many rectangles one read of their bounding box costs less than a round trip each.
 constexpr size_t kMaxRectReads = 8;
-// The pointer moves without events on the root window; it is polled this often while waiting.
-constexpr int kPointerPollMs = 10;
+// The pointer moves without events on the root window, so it is queried whenever a frame is taken
+// and, while nothing else happens, at most this often. A move alone sends nothing (the position
+// travels with the next screen change), so a slow poll costs the viewer nothing; each query is a
+// round trip to the server, and querying on every short wait kept an idle host busy.
+constexpr auto kPointerPollInterval = std::chrono::milliseconds(50);
 
 struct SubImageDeleter {
   void operator()(XImage* image) const {
@@ -93,6 +96,7 @@ class X11ScreenCapturer : public ScreenCapturer {
   bool open_ = false;
   bool haveTarget_ = false;
   bool cursorShapeStale_ = true;
+  std::chrono::steady_clock::time_point nextPointerPoll_;
 };
 
 bool X11ScreenCapturer::ensureDisplay() {
@@ -240,13 +244,23 @@ bool X11ScreenCapturer::waitForChange(int waitMs, bool& damaged) {
   Display* d = display_.get();
   for (;;) {
     damaged = drainEvents() || damaged;
-    const bool pointerChanged = updatePointer();
-    if (damaged || pointerChanged || cursorShapeStale_ || !frame_.imageValid) return true;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return false;
+    const bool frameDue = damaged || cursorShapeStale_ || !frame_.imageValid;
+    bool pointerChanged = false;
+    if (frameDue || Clock::now() >= nextPointerPoll_) {
+      pointerChanged = updatePointer();
+      nextPointerPoll_ = Clock::now() + kPointerPollInterval;
+    }
+    if (frameDue || pointerChanged) return true;
+    const auto now = Clock::now();
+    if (now >= deadline) return false;
+    // Whole milliseconds rounded up, so the wake-up never comes before the moment it waits for.
+    const auto wake = std::min(deadline, nextPointerPoll_);
+    const auto waitFor = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
     XFlush(d);
     pollfd p{ConnectionNumber(d), POLLIN, 0};
-    poll(&p, 1, int(std::min<int64_t>(left.count(), kPointerPollMs)));
+    const int ready = poll(&p, 1, int(waitFor.count()));
+    // Nothing arrived and the wait is over: no need to look at the queue again.
+    if (ready == 0 && Clock::now() >= deadline && deadline < nextPointerPoll_) return false;
   }
 }
 

@@ -110,6 +110,32 @@ TEST_F(ScreenCapturerX11, PointerMoveIsAFrameWithoutDirtyRects) {
   EXPECT_FALSE(f.shapeChanged);
 }
 
+// The pointer is polled slowly while the screen is still, but a frame with changes must carry
+// where the pointer is now: the viewer learns the position only from such frames.
+TEST_F(ScreenCapturerX11, AFrameWithChangesCarriesTheCurrentPointerPosition) {
+  Window win = solidWindow(0, 0, 64, 64, 0x202020);
+  auto capturer = createX11ScreenCapturer(server_->display());
+  ASSERT_TRUE(capturer->create(0, 0));
+  ASSERT_EQ(acquireFrame(*capturer), CaptureResult::kNewFrame);
+  while (capturer->acquire(50) == CaptureResult::kNewFrame) {
+  }
+  XWarpPointer(display_, None, root_, 0, 0, 0, 0, 411, 207);
+  fill(win, 0, 0, 8, 8, 0x3050A0);
+  CaptureResult r = CaptureResult::kTimeout;
+  for (int i = 0; i < 20 && (r != CaptureResult::kNewFrame || capturer->frame().dirty.empty());
+       ++i) {
+    r = capturer->acquire(100);
+  }
+  ASSERT_EQ(r, CaptureResult::kNewFrame);
+  const CaptureFrame& f = capturer->frame();
+  ASSERT_FALSE(f.dirty.empty());
+  EXPECT_TRUE(f.cursorVisible);
+  EXPECT_EQ(f.cursorX, 411);
+  EXPECT_EQ(f.cursorY, 207);
+  XDestroyWindow(display_, win);
+  XSync(display_, False);
+}
+
 TEST_F(ScreenCapturerX11, CapturesARightHandMonitorInItsOwnPixels) {
   int eventBase = 0, errorBase = 0;
   if (!XRRQueryExtension(display_, &eventBase, &errorBase)) GTEST_SKIP() << "no RandR on Xvfb";

@@ -1,10 +1,12 @@
 // A private Xvfb server for the X11 backend tests: started on a free display number (Xvfb picks
-// it and reports it through -displayfd), no TCP listener, killed when the object dies.
+// it and reports it through -displayfd), no TCP listener, killed when the object dies. The screen is
+// WIDTHxHEIGHTxDEPTH, 1280x720x24 unless given.
 #pragma once
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +17,7 @@ namespace px::test {
 
 class XvfbServer {
  public:
-  XvfbServer() { start(); }
+  explicit XvfbServer(std::string screen = "1280x720x24") { start(screen); }
   ~XvfbServer() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
@@ -28,6 +30,7 @@ class XvfbServer {
   bool running() const { return !display_.empty(); }
   const std::string& display() const { return display_; }  // ":N"
   const std::string& failure() const { return failure_; }  // why it is not running
+  pid_t pid() const { return pid_; }
 
  private:
   static std::string findXvfb() {
@@ -44,7 +47,7 @@ class XvfbServer {
     return {};
   }
 
-  void start() {
+  void start(const std::string& screen) {
     const std::string xvfb = findXvfb();
     if (xvfb.empty()) {
       failure_ = "Xvfb is not installed (Debian package xvfb)";
@@ -55,8 +58,12 @@ class XvfbServer {
       failure_ = "pipe failed";
       return;
     }
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+      // Not left behind by a test or benchmark that dies without running its destructors.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != parent) _exit(1);
       close(fds[0]);
       const int devnull = open("/dev/null", O_WRONLY);
       if (devnull >= 0) {
@@ -64,7 +71,7 @@ class XvfbServer {
         dup2(devnull, 2);
       }
       const std::string fd = std::to_string(fds[1]);
-      execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x720x24",
+      execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
             "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
