@@ -30,7 +30,7 @@ constexpr uint32_t kRowOffset = 64 * 4;
 // Parse effort: the values trade speed for ratio on screen tiles.
 constexpr int kMaxChain = 4;              // chain candidates tried per position
 constexpr uint32_t kNiceLength = 64;      // stop searching once a match is this long
-constexpr uint32_t kLazyBelow = 12;       // look one position ahead only for shorter matches
+constexpr uint32_t kLazyBelow = 8;        // look one position ahead only for shorter matches
 constexpr uint32_t kSkipShift = 5;        // each 2^kSkipShift fruitless searches widen the step
 constexpr uint32_t kInsertAllBelow = 32;  // longer matches index only their last
 constexpr uint32_t kRunTail = 8;          //   kRunTail positions
@@ -88,6 +88,24 @@ inline uint32_t lengthBytes(uint32_t length) {
 constexpr int kLiteralBits = 6;
 inline int matchGain(uint32_t length, uint32_t offset) {
   return int(length) * kLiteralBits - int(offsetBits(offset));
+}
+
+// The bytes that carry a length the match symbol cannot (length - kMinMatch >= 15).
+inline void writeLengthBytes(WordWriter& writer, uint32_t length) {
+  const uint32_t extra = length - kMinMatch;
+  uint8_t bytes[7] = {255};
+  uint32_t count = 3;
+  if (extra - 15 < 255) {
+    bytes[0] = uint8_t(extra - 15);
+    count = 1;
+  } else if (extra <= 0xFFFF) {
+    storeLe16(bytes + 1, uint16_t(extra));
+  } else {
+    storeLe16(bytes + 1, 0);
+    storeLe32(bytes + 3, extra);
+    count = 7;
+  }
+  writer.bytes(bytes, count);
 }
 
 struct Match {
@@ -210,8 +228,8 @@ struct HuffmanStreamEncoder::State {
 
   uint32_t parse(uint32_t pos, uint32_t blockEnd);
   void makeCodes();
-  uint64_t blockBytes() const;
-  void writeBlock(uint32_t pos, bool last, uint8_t* out);
+  uint64_t blockBits() const;
+  uint8_t* writeBlock(uint32_t pos, bool last, uint64_t words, uint8_t* out);
   bool encode(size_t limit, Bytes& out);
 };
 
@@ -276,59 +294,44 @@ void HuffmanStreamEncoder::State::makeCodes() {
   }
 }
 
-// The block's size once written: the table, its bits padded to words plus the word the decoder
-// reads ahead, and the length bytes.
-uint64_t HuffmanStreamEncoder::State::blockBytes() const {
+// The bits the block's symbols and offsets take with the current code.
+uint64_t HuffmanStreamEncoder::State::blockBits() const {
   uint64_t bits = offsetBitCount;
   for (int s = 0; s < kSymbolCount; ++s) bits += uint64_t(freqs[s]) * lengths[s];
-  return kTableBytes + 2 * (WordWriter::wordsFor(bits)) + lengthByteCount;
+  return bits;
 }
 
-void HuffmanStreamEncoder::State::writeBlock(uint32_t pos, bool last, uint8_t* out) {
+// Writes the block of sequences that starts at input position `pos`, `words` words of bits plus
+// the table and length bytes; returns its end.
+uint8_t* HuffmanStreamEncoder::State::writeBlock(uint32_t pos, bool last, uint64_t words,
+                                                 uint8_t* out) {
   for (size_t i = 0; i < kTableBytes; ++i) {
     out[i] = uint8_t(lengths[2 * i] | (lengths[2 * i + 1] << 4));
   }
-  WordWriter words(wordBuffers, size_t(blockBytes() - kTableBytes - lengthByteCount) / 2);
+  WordWriter writer(wordBuffers, size_t(words));
   const uint8_t* at = data + pos;
   for (size_t i = 0; i < sequenceCount; ++i) {
     const Sequence& seq = sequences[i];
     const uint8_t* const literalsEnd = at + seq.literals;
     for (; literalsEnd - at >= 3; at += 3) {
-      words.put(codes[at[0]], lengths[at[0]]);
-      words.put(codes[at[1]], lengths[at[1]]);
-      words.put(codes[at[2]], lengths[at[2]]);
-      words.flush();
+      writer.put(codes[at[0]], lengths[at[0]]);
+      writer.put(codes[at[1]], lengths[at[1]]);
+      writer.put(codes[at[2]], lengths[at[2]]);
+      writer.flush();
     }
-    for (; at < literalsEnd; ++at) words.put(codes[*at], lengths[*at]);
-    words.flush();
+    for (; at < literalsEnd; ++at) writer.put(codes[*at], lengths[*at]);
+    writer.flush();
     if (seq.length == 0) continue;
     const uint32_t symbol = matchSymbol(seq.length, seq.offset);
-    words.put(codes[symbol], lengths[symbol]);
-    const uint32_t extra = seq.length - kMinMatch;
-    if (extra >= 15) {
-      uint8_t bytes[7];
-      uint32_t count = 1;
-      if (extra - 15 < 255) {
-        bytes[0] = uint8_t(extra - 15);
-      } else if (extra <= 0xFFFF) {
-        bytes[0] = 255;
-        storeLe16(bytes + 1, uint16_t(extra));
-        count = 3;
-      } else {
-        bytes[0] = 255;
-        storeLe16(bytes + 1, 0);
-        storeLe32(bytes + 3, extra);
-        count = 7;
-      }
-      words.bytes(bytes, count);
-    }
+    writer.put(codes[symbol], lengths[symbol]);
+    if (seq.length - kMinMatch >= 15) writeLengthBytes(writer, seq.length);
     const uint32_t nb = offsetBits(seq.offset);
-    words.put(seq.offset - (1u << nb), nb);
-    words.flush();
+    writer.put(seq.offset - (1u << nb), nb);
+    writer.flush();
     at += seq.length;
   }
-  if (last) words.put(codes[kEndMarker], lengths[kEndMarker]);
-  words.finish(out + kTableBytes);
+  if (last) writer.put(codes[kEndMarker], lengths[kEndMarker]);
+  return writer.finish(out + kTableBytes);
 }
 
 bool HuffmanStreamEncoder::State::encode(size_t limit, Bytes& out) {
@@ -348,13 +351,18 @@ bool HuffmanStreamEncoder::State::encode(size_t limit, Bytes& out) {
     const bool last = end == size;
     if (last) ++freqs[kEndMarker];
     makeCodes();
-    const uint64_t bytes = blockBytes();
+    const uint64_t words = WordWriter::wordsFor(blockBits());
+    const uint64_t bytes = kTableBytes + 2 * words + lengthByteCount;
     if (out.size() - start + bytes >= limit) {
       out.resize(start);
       return false;
     }
     out.resize(out.size() + size_t(bytes));
-    writeBlock(pos, last, out.data() + out.size() - size_t(bytes));
+    uint8_t* const blockStart = out.data() + out.size() - size_t(bytes);
+    if (writeBlock(pos, last, words, blockStart) != blockStart + bytes) {  // a miscount: never sent
+      out.resize(start);
+      return false;
+    }
     pos = end;
   }
   return true;

@@ -77,8 +77,9 @@ class WordWriter {
   }
 
   // Pads the last word with zeros, adds the read-ahead word, and writes the block's words and
-  // bytes at `out`, which has room for exactly the words start() announced plus the bytes.
-  void finish(uint8_t* out) {
+  // bytes at `out`, which has room for the words announced at construction plus the bytes.
+  // Returns the end of what it wrote.
+  uint8_t* finish(uint8_t* out) {
     put(0, (16 - (count_ & 15)) & 15);
     flush();
     put(0, 16);
@@ -92,6 +93,7 @@ class WordWriter {
       from = insert.word;
     }
     std::memcpy(out, first_ + 2 * from, size_t(next_ - first_) - 2 * from);
+    return out + (size_t(next_ - first_) - 2 * from);
   }
 
  private:
