@@ -1,8 +1,8 @@
-// LZ77 parse tuned for 64 x 64 BGRA screen tiles (one-step lazy), then one canonical Huffman code
-// per block. The parse first probes the offsets screen content repeats at (the last offset used,
-// the pixel before, the pixel above), then short hash chains, and strides through stretches that
-// find nothing. Each block's exact size is known from its symbol counts before any bit is
-// written, so an output that would not fit is refused without writing it.
+// LZ77 parse tuned for 64 x 64 BGRA screen tiles (lazy for short matches), then one canonical
+// Huffman code per block. The parse first probes the offsets screen content repeats at (the last
+// offset used, the pixel before, the pixel above), then short hash chains, and strides through
+// stretches that find nothing. Each block's exact size is known from its symbol counts before any
+// bit is written, so an output that would not fit is refused without writing it.
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -239,22 +239,27 @@ uint32_t HuffmanStreamEncoder::State::parse(uint32_t pos, uint32_t blockEnd) {
   const uint32_t searchEnd = std::min(blockEnd, size - 3);  // find() reads 4 bytes
   uint32_t anchor = pos;
   uint32_t misses = 0;
+  // A short match found one position back, kept until this position shows whether a literal
+  // and a better match beat it. One call site of find() keeps it inlined.
+  Match held;
   while (pos < searchEnd) {
     Match m = find(pos);
-    if (m.length == 0) {
+    const uint32_t indexed = pos + 1;  // find() has indexed every position before this
+    if (held.length != 0) {
+      if (m.length == 0 || matchGain(m.length, m.offset) <= matchGain(held.length, held.offset)) {
+        m = held;
+        --pos;
+      }
+      held = Match{};
+    } else if (m.length == 0) {
       pos += 1 + (misses++ >> kSkipShift);
       continue;
     }
     misses = 0;
-    // A longer match one byte on is worth a literal; find() also indexes that position.
-    while (m.length < kLazyBelow && pos + 1 < searchEnd) {
-      const Match next = find(pos + 1);
-      if (next.length == 0 ||
-          matchGain(next.length, next.offset) <= matchGain(m.length, m.offset)) {
-        break;
-      }
-      m = next;
+    if (m.length < kLazyBelow && pos + 1 < searchEnd && pos + 1 == indexed) {
+      held = m;
       ++pos;
+      continue;
     }
     // Skipped positions may hide the start of the match.
     while (pos > anchor && pos > m.offset && data[pos - 1] == data[pos - 1 - m.offset]) {
@@ -266,7 +271,7 @@ uint32_t HuffmanStreamEncoder::State::parse(uint32_t pos, uint32_t blockEnd) {
     const uint32_t end = pos + m.length;
     // A long match repeats text the chains already hold (a run of one pixel, or rows copied at
     // the row stride), so indexing only its tail costs little ratio and saves most inserts.
-    uint32_t from = pos + 1;
+    uint32_t from = std::max(pos + 1, indexed);
     if (m.length >= kInsertAllBelow) from = std::max(from, end - kRunTail);
     for (uint32_t p = from; p < std::min(end, searchEnd); ++p) insert(p);
     pos = anchor = end;
