@@ -132,8 +132,9 @@ struct HuffmanStreamEncoder::State {
   std::vector<uint16_t> prev = std::vector<uint16_t>(kWindowSlots, 0);
   std::vector<uint32_t> head3 = std::vector<uint32_t>(1u << kHash3Bits, 0);
   uint32_t base = kFirstBase;
-  // The current block; every sequence covers at least one byte of it.
-  std::vector<Sequence> sequences = std::vector<Sequence>(kBlockOutput + 1);
+  // The current block: its matches start inside its kBlockOutput bytes and cover at least
+  // kMinMatch bytes each, and one literal-only sequence may end it.
+  std::vector<Sequence> sequences = std::vector<Sequence>(kBlockOutput / kMinMatch + 2);
   size_t sequenceCount = 0;
   uint32_t freqs[kSymbolCount];
   uint8_t lengths[kSymbolCount];
