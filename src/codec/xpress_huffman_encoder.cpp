@@ -1,33 +1,42 @@
-// LZ77 parse with a hash-chain match finder (one-step lazy), then one canonical Huffman code per
-// block. Tuned for 16 KiB screen tiles: whole-input window, cheap resets between calls.
+// LZ77 parse tuned for 64 x 64 BGRA screen tiles (lazy for short matches), then one canonical
+// Huffman code per block. The parse first probes the offsets screen content repeats at (the last
+// offset used, the pixel before, the pixel above), then short hash chains, and strides through
+// stretches that find nothing. Each block's exact size is known from its symbol counts before any
+// bit is written, so an output that would not fit is refused without writing it.
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
 
 #include "codec/xpress_huffman.h"
+#include "codec/xpress_word_writer.h"
 
 namespace px::xpress {
 namespace {
 
-// Match finder. The hash of 4 bytes (one BGRA pixel) heads chains through prev[]; a second,
-// chainless table remembers the last place of each 3-byte prefix for short near matches.
-constexpr int kHashBits = 14;
+// Match finder: the hash of 4 bytes (one BGRA pixel) heads chains through prev[]; a second,
+// chainless table remembers the last place of each 3-byte prefix, for the short near matches
+// photo tiles are full of.
+constexpr int kHashBits = 15;
 constexpr uint32_t kWindowSlots = 1u << 16;  // prev[] covers every offset the format allows
 constexpr int kHash3Bits = 12;
-constexpr uint32_t kMaxShortOffset = 511;  // 3-byte matches pay only with few offset bits
+constexpr uint32_t kMaxShortOffset = 1023;  // 3-byte matches pay only with few offset bits
+
+// Offsets tried before the hash chain: the last one used, the same pixel again, the pixel one
+// row above in a 64-pixel-wide tile.
+constexpr uint32_t kPixelOffset = 4;
+constexpr uint32_t kRowOffset = 64 * 4;
 
 // Parse effort: the values trade speed for ratio on screen tiles.
-constexpr int kMaxChain = 12;             // candidates tried per position
+constexpr int kMaxChain = 4;              // chain candidates tried per position
 constexpr uint32_t kNiceLength = 64;      // stop searching once a match is this long
-constexpr uint32_t kGoodLength = 8;       // past this, the lazy look tries fewer candidates
-constexpr uint32_t kLazyBelow = 8;       // look one position ahead only for shorter matches
+constexpr uint32_t kLazyBelow = 8;        // look one position ahead only for shorter matches
+constexpr uint32_t kSkipShift = 5;        // each 2^kSkipShift fruitless searches widen the step
 constexpr uint32_t kInsertAllBelow = 32;  // longer matches index only their last
 constexpr uint32_t kRunTail = 8;          //   kRunTail positions
 
 constexpr uint32_t kFirstBase = kMaxOffset + 1;
 constexpr uint32_t kLiteralTail = 41;  // Windows codes a final block this short as literals
-constexpr size_t kItemSlack = 16;      // most bytes one item can add to the output
 
 inline uint32_t load32(const uint8_t* p) {
   uint32_t v;
@@ -39,9 +48,9 @@ inline uint64_t load64(const uint8_t* p) {
   std::memcpy(&v, p, 8);
   return v;
 }
-inline uint32_t hash4(const uint8_t* p) { return (load32(p) * 2654435761u) >> (32 - kHashBits); }
-inline uint32_t hash3(const uint8_t* p) {
-  return ((load32(p) & 0xFFFFFF) * 2654435761u) >> (32 - kHash3Bits);
+inline uint32_t hash4(uint32_t bytes) { return (bytes * 2654435761u) >> (32 - kHashBits); }
+inline uint32_t hash3(uint32_t bytes) {
+  return ((bytes & 0xFFFFFF) * 2654435761u) >> (32 - kHash3Bits);
 }
 
 // Length of the common prefix of a and b, at most `limit`.
@@ -49,7 +58,11 @@ inline uint32_t matchLength(const uint8_t* a, const uint8_t* b, uint32_t limit) 
   uint32_t n = 0;
   while (n + 8 <= limit) {
     const uint64_t diff = load64(a + n) ^ load64(b + n);
-    if (diff) return n + uint32_t(std::countr_zero(diff) >> 3);
+    if (diff) {
+      const int zeros = std::endian::native == std::endian::little ? std::countr_zero(diff)
+                                                                    : std::countl_zero(diff);
+      return n + uint32_t(zeros >> 3);
+    }
     n += 8;
   }
   while (n < limit && a[n] == b[n]) ++n;
@@ -62,10 +75,13 @@ inline uint32_t matchSymbol(uint32_t length, uint32_t offset) {
   return 256 + std::min<uint32_t>(length - kMinMatch, 15) + (offsetBits(offset) << 4);
 }
 
-struct Match {
-  uint32_t length = 0;
-  uint32_t offset = 0;
-};
+// Bytes a match of `length` writes between its symbol and its offset bits.
+inline uint32_t lengthBytes(uint32_t length) {
+  const uint32_t extra = length - kMinMatch;
+  if (extra < 15) return 0;
+  if (extra - 15 < 255) return 1;
+  return extra <= 0xFFFF ? 3 : 7;
+}
 
 // Rough bits saved by a match: each covered byte spares a literal of about kLiteralBits, and
 // the offset costs its extra bits. Keeps a far longer-by-one match from beating a near one.
@@ -74,271 +90,287 @@ inline int matchGain(uint32_t length, uint32_t offset) {
   return int(length) * kLiteralBits - int(offsetBits(offset));
 }
 
-// One parsed item: a literal (offset 0, value = byte) or a match.
-struct Item {
-  uint32_t value;
-  uint32_t offset;
+// The bytes that carry a length the match symbol cannot (length - kMinMatch >= 15).
+inline void writeLengthBytes(WordWriter& writer, uint32_t length) {
+  const uint32_t extra = length - kMinMatch;
+  uint8_t bytes[7] = {255};
+  uint32_t count = 3;
+  if (extra - 15 < 255) {
+    bytes[0] = uint8_t(extra - 15);
+    count = 1;
+  } else if (extra <= 0xFFFF) {
+    storeLe16(bytes + 1, uint16_t(extra));
+  } else {
+    storeLe16(bytes + 1, 0);
+    storeLe32(bytes + 3, extra);
+    count = 7;
+  }
+  writer.bytes(bytes, count);
+}
+
+struct Match {
+  uint32_t length = 0;
+  uint32_t offset = 0;
 };
 
-// Writes 16-bit words into two reserved slots so that bytes emitted between them land exactly
-// where the decoder's cursor will be: after the current partial word and the one after it.
-class BitWriter {
- public:
-  explicit BitWriter(uint8_t* at) : slot1_(at), slot2_(at + 2), next_(at + 4) {}
-
-  void bits(uint32_t value, uint32_t count) {
-    acc_ = (acc_ << count) | value;
-    count_ += count;
-    if (count_ > 16) {
-      count_ -= 16;
-      storeLe16(slot1_, uint16_t(acc_ >> count_));
-      slot1_ = slot2_;
-      slot2_ = next_;
-      next_ += 2;
-    }
-  }
-  void byte(uint8_t v) { *next_++ = v; }
-  void le16(uint16_t v) {
-    storeLe16(next_, v);
-    next_ += 2;
-  }
-  void le32(uint32_t v) {
-    storeLe32(next_, v);
-    next_ += 4;
-  }
-  // Pads the last word with zeros; returns where the next block starts.
-  uint8_t* finish() {
-    storeLe16(slot1_, uint16_t(acc_ << (16 - count_)));
-    storeLe16(slot2_, 0);
-    return next_;
-  }
-  const uint8_t* end() const { return next_; }
-
- private:
-  uint8_t* slot1_;
-  uint8_t* slot2_;
-  uint8_t* next_;
-  uint32_t acc_ = 0;
-  uint32_t count_ = 0;
+// A run of literals followed by a match (length 0: the run ends the block).
+struct Sequence {
+  uint32_t literals;
+  uint32_t length;
+  uint32_t offset;
 };
 
 }  // namespace
 
 struct HuffmanStreamEncoder::State {
+  // Latest position of each 4-byte hash, stored as base + index. Inputs lie more than kMaxOffset
+  // apart (and base starts past it, so an empty slot's 0 is as far), so the offset limit alone
+  // rejects entries left by earlier inputs: the output never depends on what came before.
   std::vector<uint32_t> head = std::vector<uint32_t>(1u << kHashBits, 0);
   // Distance from each indexed position back to the previous one with the same hash; 0 ends
-  // the chain.
+  // the chain. Inputs start at multiples of kWindowSlots, so tiles reuse the same slots.
   std::vector<uint16_t> prev = std::vector<uint16_t>(kWindowSlots, 0);
   std::vector<uint32_t> head3 = std::vector<uint32_t>(1u << kHash3Bits, 0);
-  // Positions are stored as base + index. Inputs lie more than kMaxOffset apart (and base
-  // starts past it, so an empty slot's 0 is as far), so the offset limit alone rejects both.
   uint32_t base = kFirstBase;
-  // The current block's items; a block ends once it covers kBlockOutput bytes, and every item
-  // covers at least one, so this never overflows.
-  std::vector<Item> items = std::vector<Item>(kBlockOutput + 1);
-  size_t itemCount = 0;
-  Bytes scratch;
+  // The current block: its matches start inside its kBlockOutput bytes and cover at least
+  // kMinMatch bytes each, and one literal-only sequence may end it.
+  std::vector<Sequence> sequences = std::vector<Sequence>(kBlockOutput / kMinMatch + 2);
+  size_t sequenceCount = 0;
   uint32_t freqs[kSymbolCount];
   uint8_t lengths[kSymbolCount];
   uint16_t codes[kSymbolCount];
+  uint64_t offsetBitCount = 0;  // extra offset bits of the block's matches
+  uint64_t lengthByteCount = 0;
+  WordBuffers wordBuffers;
 
   const uint8_t* data = nullptr;
   uint32_t size = 0;
+  uint32_t lastOffset = 0;
 
   void startInput(ByteView in) {
-    if (uint64_t(base) + in.size() + kWindowSlots >= UINT32_MAX) {
+    if (uint64_t(base) + in.size() + 2 * kFirstBase >= UINT32_MAX) {
       std::fill(head.begin(), head.end(), 0);
-      std::fill(prev.begin(), prev.end(), 0);
       std::fill(head3.begin(), head3.end(), 0);
       base = kFirstBase;
     }
     data = in.data();
     size = uint32_t(in.size());
+    lastOffset = 0;
   }
-  void finishInput() { base += size + kMaxOffset + 1; }
+  void finishInput() { base += (size + 2 * kFirstBase - 1) / kFirstBase * kFirstBase; }
 
   // Records `pos` in the hash chains; needs 4 readable bytes at pos.
-  inline void link(uint32_t here, uint32_t previous) {
+
+  void link(uint32_t here, uint32_t previous) {
     const uint32_t distance = here - previous;
-    prev[here & (kWindowSlots - 1)] =
-        uint16_t(distance <= kMaxOffset ? distance : 0);
+    prev[here & (kWindowSlots - 1)] = uint16_t(distance <= kMaxOffset ? distance : 0);
   }
-  inline void insert(uint32_t pos) {
-    const uint32_t h = hash4(data + pos);
-    link(base + pos, head[h]);
-    head[h] = base + pos;
-    head3[hash3(data + pos)] = base + pos;
+  void insert(uint32_t pos) {
+    uint32_t& slot = head[hash4(load32(data + pos))];
+    link(base + pos, slot);
+    slot = base + pos;
   }
 
-  // Best match at pos (inserting pos); needs 4 readable bytes at pos.
-  Match find(uint32_t pos, int maxChain) {
-    const uint32_t h = hash4(data + pos);
-    uint32_t candidate = head[h];
-    const uint32_t here = base + pos;
-    link(here, candidate);
-    head[h] = here;
+  // Best match at pos, by matchGain(), inserting pos; needs 4 readable bytes at pos.
+  Match find(uint32_t pos) {
     const uint8_t* cur = data + pos;
-    const uint32_t limit = size - pos;
-    const uint32_t lowest = here - kMaxOffset;
     const uint32_t first = load32(cur);
+    const uint32_t limit = size - pos - 4;
     Match best;
     int bestGain = 0;
-    // A candidate can only beat `best` if it also matches the 4 bytes ending one past it.
-    uint32_t probeAt = 0;
-    uint32_t probe = first;
-    for (int chain = maxChain; chain > 0 && candidate >= lowest; --chain) {
-      const uint8_t* ref = data + (candidate - base);
-      if (load32(ref + probeAt) == probe && load32(ref) == first) {
-        const uint32_t len = matchLength(ref, cur, limit);
-        const int gain = matchGain(len, here - candidate);
-        if (len > best.length && (best.length == 0 || gain > bestGain)) {
-          best = {len, here - candidate};
-          bestGain = gain;
-          if (len >= kNiceLength || len == limit) break;
-          if (len + 1 <= limit) {
-            probeAt = len - 3;
-            probe = load32(cur + probeAt);
-          }
-        }
+    auto consider = [&](uint32_t offset) {
+      const uint8_t* ref = cur - offset;
+      if (load32(ref) != first) return;
+      const uint32_t length = 4 + matchLength(ref + 4, cur + 4, limit);
+      const int gain = matchGain(length, offset);
+      if (gain > bestGain) {
+        best = {length, offset};
+        bestGain = gain;
       }
+    };
+    const uint32_t rep = lastOffset;
+    if (rep != 0 && rep <= pos) consider(rep);
+    if (rep != kPixelOffset && kPixelOffset <= pos) consider(kPixelOffset);
+    if (rep != kRowOffset && kRowOffset <= pos) consider(kRowOffset);
+    uint32_t& slot = head[hash4(first)];
+    const uint32_t here = base + pos;
+    uint32_t candidate = slot;
+    link(here, candidate);
+    slot = here;
+    for (int chain = kMaxChain; chain > 0 && here - candidate <= kMaxOffset; --chain) {
+      const uint32_t offset = here - candidate;
+      if (offset != rep && offset != kPixelOffset && offset != kRowOffset) consider(offset);
+      if (best.length >= kNiceLength) break;
       const uint32_t step = prev[candidate & (kWindowSlots - 1)];
       if (step == 0) break;
       candidate -= step;
     }
-    uint32_t& near = head3[hash3(cur)];
-    if (best.length == 0 && here - near <= kMaxShortOffset &&
-        (load32(data + (near - base)) & 0xFFFFFF) == (first & 0xFFFFFF)) {
-      best = {3, here - near};
-    }
+    uint32_t& near = head3[hash3(first)];
+    const uint32_t nearOffset = here - near;
     near = here;
+    if (best.length == 0 && nearOffset <= kMaxShortOffset &&
+        std::memcmp(cur - nearOffset, cur, 3) == 0) {
+      best = {3 + matchLength(cur - nearOffset + 3, cur + 3, limit + 1), nearOffset};
+    }
     return best;
   }
 
-  void literal(uint32_t pos) {
-    items[itemCount++] = {data[pos], 0};
-    ++freqs[data[pos]];
+  void addLiterals(uint32_t from, uint32_t to) {
+    for (uint32_t p = from; p < to; ++p) ++freqs[data[p]];
   }
-  void match(Match m) {
-    items[itemCount++] = {m.length, m.offset};
+  void addSequence(uint32_t literalsFrom, uint32_t matchAt, Match m) {
+    addLiterals(literalsFrom, matchAt);
+    sequences[sequenceCount++] = {matchAt - literalsFrom, m.length, m.offset};
+    if (m.length == 0) return;
     ++freqs[matchSymbol(m.length, m.offset)];
+    offsetBitCount += offsetBits(m.offset);
+    lengthByteCount += lengthBytes(m.length);
   }
 
-  void makeCodes() {
-    buildCodeLengths(freqs, lengths);
-    uint32_t perLength[kMaxCodeLength + 1] = {};
-    for (int s = 0; s < kSymbolCount; ++s) ++perLength[lengths[s]];
-    perLength[0] = 0;
-    uint32_t next[kMaxCodeLength + 1];
-    uint32_t code = 0;
-    for (int len = 1; len <= kMaxCodeLength; ++len) {
-      next[len] = code;
-      code = (code + perLength[len]) << 1;
-    }
-    for (int s = 0; s < kSymbolCount; ++s) {
-      if (lengths[s]) codes[s] = uint16_t(next[lengths[s]]++);
-    }
-  }
-
-  // Writes the collected items as one block at `out`; false once `out` would pass `stop`.
-  bool writeBlock(uint8_t*& out, const uint8_t* stop, bool last) {
-    if (last) ++freqs[kEndMarker];
-    makeCodes();
-    if (stop - out < ptrdiff_t(kTableBytes + kItemSlack)) return false;
-    for (size_t i = 0; i < kTableBytes; ++i) {
-      out[i] = uint8_t(lengths[2 * i] | (lengths[2 * i + 1] << 4));
-    }
-    BitWriter w(out + kTableBytes);
-    for (size_t i = 0; i < itemCount; ++i) {
-      const Item& item = items[i];
-      if (item.offset == 0) {
-        w.bits(codes[item.value], lengths[item.value]);
-      } else {
-        writeMatch(w, item);
-      }
-      if (w.end() > stop) return false;
-    }
-    if (last) w.bits(codes[kEndMarker], lengths[kEndMarker]);
-    out = w.finish();
-    itemCount = 0;
-    std::memset(freqs, 0, sizeof freqs);
-    return true;
-  }
-
-  void writeMatch(BitWriter& w, const Item& item) {
-    const uint32_t symbol = matchSymbol(item.value, item.offset);
-    w.bits(codes[symbol], lengths[symbol]);
-    const uint32_t extra = item.value - kMinMatch;
-    if (extra >= 15) {
-      if (extra - 15 < 255) {
-        w.byte(uint8_t(extra - 15));
-      } else {
-        w.byte(255);
-        if (extra <= 0xFFFF) {
-          w.le16(uint16_t(extra));
-        } else {
-          w.le16(0);
-          w.le32(extra);
-        }
-      }
-    }
-    const uint32_t nb = offsetBits(item.offset);
-    w.bits(item.offset - (1u << nb), nb);
-  }
-
-  // Indexes the positions inside a match that starts at pos; `from` is the first not yet indexed.
-  // A long match repeats text the chains already hold (a run of one pixel, or rows copied at the
-  // row stride), so indexing only its tail costs little ratio and saves most of the inserts.
-  void insertWithin(uint32_t from, uint32_t pos, Match m) {
-    const uint32_t end = std::min(pos + m.length, size >= 4 ? size - 3 : 0);
-    if (m.length >= kInsertAllBelow && end > kRunTail) {
-      from = std::max(from, end - kRunTail);
-    }
-    for (uint32_t p = from; p < end; ++p) insert(p);
-  }
-
-  bool encode(uint8_t* out, const uint8_t* stop, uint8_t*& written);
+  uint32_t parse(uint32_t pos, uint32_t blockEnd);
+  void makeCodes();
+  uint64_t blockBits() const;
+  uint8_t* writeBlock(uint32_t pos, bool last, uint64_t words, uint8_t* out);
+  bool encode(size_t limit, Bytes& out);
 };
 
-bool HuffmanStreamEncoder::State::encode(uint8_t* out, const uint8_t* stop, uint8_t*& written) {
-  itemCount = 0;
-  std::memset(freqs, 0, sizeof freqs);
-  uint32_t pos = 0;
-  uint32_t blockEnd = 0;
-  bool literalOnly = false;
-  Match pending;
-  while (pos < size) {
-    if (pos >= blockEnd) {
-      if (pos > 0 && !writeBlock(out, stop, false)) return false;
-      blockEnd = pos + uint32_t(kBlockOutput);
-      literalOnly = size - pos < kLiteralTail;
-    }
-    if (literalOnly || size - pos < 4) {
-      literal(pos++);
-      continue;
-    }
-    Match m = pending.length ? pending : find(pos, kMaxChain);
-    pending = Match{};
-    if (m.length < kMinMatch) {
-      literal(pos++);
-      continue;
-    }
-    uint32_t indexed = pos + 1;
-    if (m.length < kLazyBelow && size - (pos + 1) >= 4) {
-      const Match next = find(pos + 1, m.length < kGoodLength ? kMaxChain : kMaxChain / 4);
-      if (next.length > m.length &&
-          matchGain(next.length, next.offset) > matchGain(m.length, m.offset)) {
-        literal(pos++);
-        pending = next;
-        continue;
+// Parses [pos, blockEnd) into sequences; a last match may run past blockEnd. Returns where the
+// block ends.
+uint32_t HuffmanStreamEncoder::State::parse(uint32_t pos, uint32_t blockEnd) {
+  const uint32_t searchEnd = std::min(blockEnd, size - 3);  // find() reads 4 bytes
+  uint32_t anchor = pos;
+  uint32_t misses = 0;
+  // A short match found one position back, kept until this position shows whether a literal
+  // and a better match beat it. One call site of find() keeps it inlined.
+  Match held;
+  while (pos < searchEnd) {
+    Match m = find(pos);
+    const uint32_t indexed = pos + 1;  // find() has indexed every position before this
+    if (held.length != 0) {
+      if (m.length == 0 || matchGain(m.length, m.offset) <= matchGain(held.length, held.offset)) {
+        m = held;
+        --pos;
       }
-      indexed = pos + 2;
+      held = Match{};
+    } else if (m.length == 0) {
+      pos += 1 + (misses++ >> kSkipShift);
+      continue;
     }
-    match(m);
-    insertWithin(indexed, pos, m);
-    pos += m.length;
+    misses = 0;
+    if (m.length < kLazyBelow && pos + 1 < searchEnd && pos + 1 == indexed) {
+      held = m;
+      ++pos;
+      continue;
+    }
+    // Skipped positions may hide the start of the match.
+    while (pos > anchor && pos > m.offset && data[pos - 1] == data[pos - 1 - m.offset]) {
+      --pos;
+      ++m.length;
+    }
+    addSequence(anchor, pos, m);
+    lastOffset = m.offset;
+    const uint32_t end = pos + m.length;
+    // A long match repeats text the chains already hold (a run of one pixel, or rows copied at
+    // the row stride), so indexing only its tail costs little ratio and saves most inserts.
+    uint32_t from = std::max(pos + 1, indexed);
+    if (m.length >= kInsertAllBelow) from = std::max(from, end - kRunTail);
+    for (uint32_t p = from; p < std::min(end, searchEnd); ++p) insert(p);
+    pos = anchor = end;
   }
-  if (!writeBlock(out, stop, true)) return false;
-  written = out;
+  if (anchor < blockEnd) {
+    addSequence(anchor, blockEnd, Match{});
+    anchor = blockEnd;
+  }
+  return anchor;
+}
+
+void HuffmanStreamEncoder::State::makeCodes() {
+  buildCodeLengths(freqs, lengths);
+  uint32_t perLength[kMaxCodeLength + 1] = {};
+  for (int s = 0; s < kSymbolCount; ++s) ++perLength[lengths[s]];
+  perLength[0] = 0;
+  uint32_t next[kMaxCodeLength + 1];
+  uint32_t code = 0;
+  for (int len = 1; len <= kMaxCodeLength; ++len) {
+    next[len] = code;
+    code = (code + perLength[len]) << 1;
+  }
+  for (int s = 0; s < kSymbolCount; ++s) {
+    if (lengths[s]) codes[s] = uint16_t(next[lengths[s]]++);
+  }
+}
+
+// The bits the block's symbols and offsets take with the current code.
+uint64_t HuffmanStreamEncoder::State::blockBits() const {
+  uint64_t bits = offsetBitCount;
+  for (int s = 0; s < kSymbolCount; ++s) bits += uint64_t(freqs[s]) * lengths[s];
+  return bits;
+}
+
+// Writes the block of sequences that starts at input position `pos`, `words` words of bits plus
+// the table and length bytes; returns its end.
+uint8_t* HuffmanStreamEncoder::State::writeBlock(uint32_t pos, bool last, uint64_t words,
+                                                 uint8_t* out) {
+  for (size_t i = 0; i < kTableBytes; ++i) {
+    out[i] = uint8_t(lengths[2 * i] | (lengths[2 * i + 1] << 4));
+  }
+  WordWriter writer(wordBuffers, size_t(words));
+  const uint8_t* at = data + pos;
+  for (size_t i = 0; i < sequenceCount; ++i) {
+    const Sequence& seq = sequences[i];
+    const uint8_t* const literalsEnd = at + seq.literals;
+    for (; literalsEnd - at >= 3; at += 3) {
+      writer.put(codes[at[0]], lengths[at[0]]);
+      writer.put(codes[at[1]], lengths[at[1]]);
+      writer.put(codes[at[2]], lengths[at[2]]);
+      writer.flush();
+    }
+    for (; at < literalsEnd; ++at) writer.put(codes[*at], lengths[*at]);
+    writer.flush();
+    if (seq.length == 0) continue;
+    const uint32_t symbol = matchSymbol(seq.length, seq.offset);
+    writer.put(codes[symbol], lengths[symbol]);
+    if (seq.length - kMinMatch >= 15) writeLengthBytes(writer, seq.length);
+    const uint32_t nb = offsetBits(seq.offset);
+    writer.put(seq.offset - (1u << nb), nb);
+    writer.flush();
+    at += seq.length;
+  }
+  if (last) writer.put(codes[kEndMarker], lengths[kEndMarker]);
+  return writer.finish(out + kTableBytes);
+}
+
+bool HuffmanStreamEncoder::State::encode(size_t limit, Bytes& out) {
+  const size_t start = out.size();
+  uint32_t pos = 0;
+  while (pos < size) {
+    sequenceCount = 0;
+    std::memset(freqs, 0, sizeof freqs);
+    offsetBitCount = 0;
+    lengthByteCount = 0;
+    uint32_t end = std::min<uint32_t>(size, pos + uint32_t(kBlockOutput));
+    if (size - pos < kLiteralTail || size - pos < 4) {
+      addSequence(pos, end, Match{});
+    } else {
+      end = parse(pos, end);
+    }
+    const bool last = end == size;
+    if (last) ++freqs[kEndMarker];
+    makeCodes();
+    const uint64_t words = WordWriter::wordsFor(blockBits());
+    const uint64_t bytes = kTableBytes + 2 * words + lengthByteCount;
+    if (out.size() - start + bytes >= limit) {
+      out.resize(start);
+      return false;
+    }
+    out.resize(out.size() + size_t(bytes));
+    uint8_t* const blockStart = out.data() + out.size() - size_t(bytes);
+    if (writeBlock(pos, last, words, blockStart) != blockStart + bytes) {  // a miscount: never sent
+      out.resize(start);
+      return false;
+    }
+    pos = end;
+  }
   return true;
 }
 
@@ -348,15 +380,10 @@ HuffmanStreamEncoder::~HuffmanStreamEncoder() = default;
 bool HuffmanStreamEncoder::encode(ByteView in, size_t limit, Bytes& out) {
   if (in.empty() || in.size() > UINT32_MAX / 2) return false;
   State& s = *state_;
-  if (s.scratch.size() < limit + kTableBytes + kItemSlack)
-    s.scratch.resize(limit + kTableBytes + kItemSlack);
   s.startInput(in);
-  uint8_t* written = nullptr;
-  const bool ok = s.encode(s.scratch.data(), s.scratch.data() + limit, written);
+  const bool ok = s.encode(limit, out);
   s.finishInput();
-  if (!ok || size_t(written - s.scratch.data()) >= limit) return false;
-  out.insert(out.end(), s.scratch.data(), written);
-  return true;
+  return ok;
 }
 
 }  // namespace px::xpress

@@ -1,6 +1,7 @@
 // Our compressor's output decodes back to the input, in raw form and in buffer mode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -71,6 +72,18 @@ std::vector<RoundTripCase> roundTripCases() {
   for (size_t i = 0; i < 1000; ++i) crossing[i] = uint8_t(i * 7);
   crossing.back() = 'z';
   cases.push_back({"run_across_block_end", crossing});
+  // Matches of every length up to 300 and a few past 65535 (one- and three-byte length fields),
+  // between literals, so that the length bytes land at every bit position of the words.
+  Bytes runs;
+  for (size_t length = 1; length <= 300; ++length) {
+    runs.push_back(uint8_t(length * 37));
+    runs.insert(runs.end(), length, uint8_t(length));
+  }
+  for (size_t length : {65535 + 3, 65535 + 18, 70000}) {
+    runs.push_back(0xA5);
+    runs.insert(runs.end(), length, uint8_t(length));
+  }
+  cases.push_back({"runs_of_many_lengths", runs});
   return cases;
 }
 
@@ -85,6 +98,19 @@ TEST_P(XpressRoundTripTest, RawStreamDecodesBack) {
   Bytes out(input.size());
   ASSERT_TRUE(xpress::decodeHuffmanStream(stream, out));
   EXPECT_TRUE(out == input);
+}
+
+TEST_P(XpressRoundTripTest, StreamOfExactlyTheLimitIsRefused) {
+  const Bytes& input = GetParam().input;
+  xpress::HuffmanStreamEncoder encoder;
+  Bytes stream;
+  ASSERT_TRUE(encoder.encode(input, input.size() * 2 + 1024, stream));
+  const Bytes prefix = {1, 2, 3};
+  Bytes out = prefix;
+  EXPECT_FALSE(encoder.encode(input, stream.size(), out));
+  EXPECT_EQ(out, prefix) << "a refused stream leaves the output as it was";
+  ASSERT_TRUE(encoder.encode(input, stream.size() + 1, out));
+  EXPECT_TRUE(std::equal(stream.begin(), stream.end(), out.begin() + 3, out.end()));
 }
 
 TEST_P(XpressRoundTripTest, BufferModeDecodesBackWithBothCoders) {
