@@ -62,9 +62,9 @@ void pairLiterals(DecodeTable& t) {
       if (entry::literalCount(first) == 0) continue;
       for (uint32_t k = 0; k < seconds; ++k) {
         const uint32_t next = t.fast[k << len];
-        const uint32_t joined = entry::pair(entry::firstLiteral(first), uint32_t(len),
-                                            entry::firstLiteral(next),
-                                            uint32_t(len + entry::firstLength(next)));
+        const uint32_t joined =
+            entry::pair(entry::firstLiteral(first), uint32_t(len), entry::firstLiteral(next),
+                        uint32_t(len + entry::firstLength(next)));
         t.fast[at + k] = entry::literalCount(next) ? joined : first;
       }
     }
@@ -218,7 +218,8 @@ class BitReader {
 uint32_t decodeLongSymbol(const DecodeTable& t, const BitReader& r) {
   for (int len = kFastBits + 1; len <= kMaxCodeLength; ++len) {
     const uint32_t delta = r.peek(len) - t.firstCode[len];
-    if (delta < t.count[len]) return entry::single(t.sorted[t.firstIndex[len] + delta], uint32_t(len));
+    if (delta < t.count[len])
+      return entry::single(t.sorted[t.firstIndex[len] + delta], uint32_t(len));
   }
   return entry::single(0, kMaxCodeLength);  // unreachable for a complete code
 }
@@ -272,47 +273,60 @@ inline uint32_t lookUp(const DecodeTable& t, const BitReader& r) {
   return e;
 }
 
+// Decodes the match of entry `e` (already consumed) at dst; false when it reaches before the
+// output or past its end.
+inline bool decodeMatch(uint32_t e, BitReader& r, uint8_t* out, uint8_t*& dst, uint8_t* outEnd) {
+  const uint32_t symbol = entry::matchSymbol(e);
+  uint32_t length = (symbol & 15) + kMinMatch;
+  if ((symbol & 15) == 15) [[unlikely]] {
+    r.syncToWords();
+    if (!readLongLength(r, length)) return false;
+  }
+  const int offsetBits = int((symbol >> 4) & 15);
+  const size_t offset = (size_t(1) << offsetBits) + r.take(offsetBits);
+  if (offset > size_t(dst - out) || length > size_t(outEnd - dst)) return false;
+  copyMatch(dst, offset, length, outEnd);
+  dst += length;
+  return true;
+}
+
 // Decodes one block starting at `pos`; leaves `pos` where the block ended and the reader at the
 // next block's table.
 bool decodeBlock(const DecodeTable& t, BitReader& r, uint8_t* out, size_t size, size_t& pos) {
   uint8_t* dst = out + pos;
   uint8_t* const outEnd = out + size;
   uint8_t* const blockEnd = size - pos > kBlockOutput ? dst + kBlockOutput : outEnd;
-  while (dst < blockEnd) {
-    // 48 bits cover a literal entry, then a match symbol and its offset bits (3 x 15).
+  // Two entries write at most 4 literal bytes (2 each; a lone literal's second byte is
+  // overwritten next), so this part needs no room check per literal. 48 bits cover a literal
+  // entry, then a match symbol and its offset bits (3 x 15).
+  while (blockEnd - dst >= 4) {
     r.refill();
     uint32_t e = lookUp(t, r);
+    r.consume(entry::length(e));
     if (e & entry::kLiterals) {
-      if (blockEnd - dst < 2) {  // room for one literal: the block ends after it
-        r.consume(entry::firstLength(e));
-        *dst++ = entry::firstLiteral(e);
-        continue;
-      }
-      // Two bytes are written either way; a lone literal's zero is overwritten next.
-      r.consume(entry::length(e));
       storeLe16(dst, uint16_t(e >> 8));
       dst += entry::literalCount(e);
-      if (blockEnd - dst < 2) continue;
       e = lookUp(t, r);
+      r.consume(entry::length(e));
       if (e & entry::kLiterals) {
-        r.consume(entry::length(e));
         storeLe16(dst, uint16_t(e >> 8));
         dst += entry::literalCount(e);
         continue;
       }
     }
-    r.consume(entry::length(e));
-    const uint32_t symbol = entry::matchSymbol(e);
-    uint32_t length = (symbol & 15) + kMinMatch;
-    if ((symbol & 15) == 15) [[unlikely]] {
-      r.syncToWords();
-      if (!readLongLength(r, length)) return false;
+    if (!decodeMatch(e, r, out, dst, outEnd)) return false;
+  }
+  // The last few bytes one symbol at a time: a block never takes a literal beyond its end.
+  while (dst < blockEnd) {
+    r.refill();
+    const uint32_t e = lookUp(t, r);
+    if (e & entry::kLiterals) {
+      r.consume(entry::firstLength(e));
+      *dst++ = entry::firstLiteral(e);
+    } else {
+      r.consume(entry::length(e));
+      if (!decodeMatch(e, r, out, dst, outEnd)) return false;
     }
-    const int offsetBits = int((symbol >> 4) & 15);
-    const size_t offset = (size_t(1) << offsetBits) + r.take(offsetBits);
-    if (offset > size_t(dst - out) || length > size_t(outEnd - dst)) return false;
-    copyMatch(dst, offset, length, outEnd);
-    dst += length;
   }
   pos = size_t(dst - out);
   r.syncToWords();

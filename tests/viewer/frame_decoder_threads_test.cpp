@@ -2,6 +2,7 @@
 // touch the same pixels must still be drawn in payload order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "codec/xpress.h"
@@ -28,9 +29,9 @@ Bytes patternTile(int w, int h, uint32_t seed) {
   XpressCompressor compressor;
   Bytes packed;
   EXPECT_TRUE(compressor.compress(raw, packed));
-  Bytes blob(4);
+  Bytes blob(4 + packed.size());
   storeLe32(blob.data(), uint32_t(raw.size()));
-  appendBytes(blob, packed);
+  std::copy(packed.begin(), packed.end(), blob.begin() + 4);
   return blob;
 }
 
@@ -90,8 +91,8 @@ TEST(FrameDecoderThreadsTest, OverlappingTilesAreDrawnInPayloadOrder) {
   for (int i = 0; i < 6; ++i) {
     const int side = 24 + 4 * i;
     frame.tile(i * 20, i * 10, side, side, 1, patternTile(side, side, i + 1));
-    blitTile(expected.data(), 256, 128, patternPixels(side, side, i + 1).data(), side, side,
-             i * 20, i * 10, 256, 128);
+    blitTile(expected.data(), 256, 128, patternPixels(side, side, i + 1).data(), side, side, i * 20,
+             i * 10, 256, 128);
   }
   Bytes image(expected.size(), 0);
   FrameDecoder decoder(2);
