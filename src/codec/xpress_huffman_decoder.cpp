@@ -7,13 +7,15 @@ namespace px::xpress {
 namespace {
 
 constexpr int kFastBits = 11;  // codes up to this long resolve with one table look-up
-constexpr uint32_t kFastMask = (1u << kFastBits) - 1;
+// Literal pairs are built only when literal codes take at least 3/4 of the code space: joining
+// costs about as much as it saves where matches are common (text), and wins on photo-like tiles.
+constexpr uint32_t kPairingLiteralSpace = 3u << (kMaxCodeLength - 2);
 
 // A look-up entry: bits 0-3 how many bits to consume, bits 4-5 how many literals it yields (0 for
 // a match), bits 8-16 the first symbol (a match symbol, or a literal byte in 8-15), bits 16-23 the
 // second literal, bits 24-27 the first symbol's own code length. 0 marks a code longer than
-// kFastBits. Two literals share an entry when both codes fit in kFastBits together, so a second
-// literal is never taken where the block must stop after the first.
+// kFastBits. Two literals share an entry when both codes fit in kFastBits together; near a
+// block's end the decoder takes only the first, from bits 8-15 and 24-27.
 namespace entry {
 constexpr uint32_t kLiteralCountShift = 4;
 constexpr uint32_t kLiterals = 3u << kLiteralCountShift;
@@ -78,7 +80,15 @@ bool buildDecodeTable(const uint8_t* packed, DecodeTable& t) {
     t.lengths[2 * i] = packed[i] & 15;
     t.lengths[2 * i + 1] = packed[i] >> 4;
   }
-  for (int s = 0; s < kSymbolCount; ++s) ++t.count[t.lengths[s]];
+  // Literals apart: their share of the code space tells whether pairing them pays.
+  uint16_t literalCount[kMaxCodeLength + 1] = {};
+  for (int s = 0; s < 256; ++s) ++literalCount[t.lengths[s]];
+  for (int s = 256; s < kSymbolCount; ++s) ++t.count[t.lengths[s]];
+  uint32_t literalSpace = 0;
+  for (int len = 1; len <= kMaxCodeLength; ++len) {
+    t.count[len] = uint16_t(t.count[len] + literalCount[len]);
+    literalSpace += uint32_t(literalCount[len]) << (kMaxCodeLength - len);
+  }
   t.count[0] = 0;
   uint32_t space = 0;
   uint32_t code = 0;
@@ -108,7 +118,7 @@ bool buildDecodeTable(const uint8_t* packed, DecodeTable& t) {
     }
   }
   std::memset(t.fast + at, 0, ((1u << kFastBits) - at) * sizeof(uint32_t));
-  pairLiterals(t);
+  if (literalSpace >= kPairingLiteralSpace) pairLiterals(t);
   return true;
 }
 

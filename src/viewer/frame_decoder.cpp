@@ -181,6 +181,7 @@ bool FrameDecoder::drawTile(const Tile& tile, Slot& slot, const Canvas& c) {
 bool FrameDecoder::readTiles(ByteView payload, const Canvas& c, bool& shareable) {
   tiles_.clear();
   const int count = loadLe16(payload.data() + kFrameTileCountAt);
+  if (count == 0) return true;
   const int64_t gridArea = int64_t(c.gridWidth) * c.gridHeight;
   if (gridArea > kMaxGridPixels) return false;
   const int64_t blitBudget = kMaxBlitImages * int64_t(c.imageWidth) * c.imageHeight;
@@ -227,7 +228,7 @@ bool FrameDecoder::startHelpers() {
     workers_ = std::make_unique<TileWorkers>(threads_);
     return true;
   } catch (const std::exception&) {  // no thread or no memory: draw on this thread
-    logPrintf("[VIEWER] tile threads unavailable; drawing on one thread\n");
+    logPrintf("[VIEWER] thread auxiliar de tiles FALHOU; decodificando numa thread\n");
     threads_ = 1;
     return false;
   }
