@@ -125,11 +125,13 @@ void blitTile(uint8_t* image, int imageWidth, int imageHeight, const uint8_t* ti
             [&](int col, int row) { return tile + tileStride * row + size_t(col) * 4; });
 }
 
-// One thread's decoders and tile pixels.
+// One thread's decoders and tile pixels. Compressed tiles (mostly 64 x 64) and JPEG rectangles
+// (of many sizes) keep their own buffers, so that neither regrows, zero-filled, after the other.
 struct FrameDecoder::Slot {
   XpressDecompressor xpress;
   JpegDecoder jpeg;
   Bytes pixels;
+  Bytes jpegPixels;
 };
 
 // A tile header that passed the checks; `data` points into the payload.
@@ -165,17 +167,18 @@ bool FrameDecoder::drawTile(const Tile& tile, Slot& slot, const Canvas& c) {
     return true;
   }
   const size_t bytes = size_t(tile.w) * tile.h * 4;
-  bool ok = false;
+  const Bytes* pixels = nullptr;
   if (TileKind(tile.kind) == TileKind::kCompressed) {
-    ok = unpackWith(slot.xpress, tile.data, slot.pixels, bytes) && slot.pixels.size() == bytes;
+    if (unpackWith(slot.xpress, tile.data, slot.pixels, bytes) && slot.pixels.size() == bytes) {
+      pixels = &slot.pixels;
+    }
   } else if (TileKind(tile.kind) == TileKind::kJpeg) {
-    ok = slot.jpeg.decode(tile.data, tile.w, tile.h, slot.pixels);
+    if (slot.jpeg.decode(tile.data, tile.w, tile.h, slot.jpegPixels)) pixels = &slot.jpegPixels;
   }
-  if (ok) {
-    blitTile(c.image, c.imageWidth, c.imageHeight, slot.pixels.data(), tile.w, tile.h, tile.x,
-             tile.y, c.gridWidth, c.gridHeight);
-  }
-  return ok;
+  if (!pixels) return false;
+  blitTile(c.image, c.imageWidth, c.imageHeight, pixels->data(), tile.w, tile.h, tile.x, tile.y,
+           c.gridWidth, c.gridHeight);
+  return true;
 }
 
 bool FrameDecoder::readTiles(ByteView payload, const Canvas& c, bool& shareable) {
