@@ -269,6 +269,13 @@ bool FrameDecoder::decodeTiledFrame(ByteView payload, uint8_t* image, int imageW
   bool shareable = false;
   const bool complete = readTiles(payload, canvas, shareable);
   const bool drawn = shareable ? drawShared(canvas) : drawInOrder(canvas);
+  // Tile buffers are kept between frames, but none larger than the image: only a crafted frame
+  // has a tile bigger than the screen, and four such buffers must not stay behind.
+  const size_t imageBytes = size_t(imageWidth) * imageHeight * 4;
+  for (auto& slot : slots_) {
+    if (slot->pixels.capacity() > imageBytes) Bytes().swap(slot->pixels);
+    if (slot->jpegPixels.capacity() > imageBytes) Bytes().swap(slot->jpegPixels);
+  }
   return complete && drawn;
 }
 
