@@ -225,9 +225,10 @@ class BitReader {
   int phantomWords_ = 0;
 };
 
-uint32_t decodeLongSymbol(const DecodeTable& t, const BitReader& r) {
+// `next` holds the next kMaxCodeLength bits.
+uint32_t decodeLongSymbol(const DecodeTable& t, uint32_t next) {
   for (int len = kFastBits + 1; len <= kMaxCodeLength; ++len) {
-    const uint32_t delta = r.peek(len) - t.firstCode[len];
+    const uint32_t delta = (next >> (kMaxCodeLength - len)) - t.firstCode[len];
     if (delta < t.count[len])
       return entry::single(t.sorted[t.firstIndex[len] + delta], uint32_t(len));
   }
@@ -257,7 +258,8 @@ inline void copyMatch(uint8_t* dst, size_t offset, size_t length, const uint8_t*
   }
 }
 
-bool readLongLength(BitReader& r, uint32_t& length) {
+// Inlined, like everything that takes the block's reader, so that the reader stays in registers.
+[[gnu::always_inline]] inline bool readLongLength(BitReader& r, uint32_t& length) {
   uint32_t b = 0;
   if (!r.readByte(b)) return false;
   if (b < 255) {
@@ -276,16 +278,17 @@ bool readLongLength(BitReader& r, uint32_t& length) {
   return true;
 }
 
-inline uint32_t lookUp(const DecodeTable& t, const BitReader& r) {
+[[gnu::always_inline]] inline uint32_t lookUp(const DecodeTable& t, const BitReader& r) {
   const uint32_t e = t.fast[r.peekFast()];
   if (e == 0) [[unlikely]]
-    return decodeLongSymbol(t, r);
+    return decodeLongSymbol(t, r.peek(kMaxCodeLength));
   return e;
 }
 
 // Decodes the match of entry `e` (already consumed) at dst; false when it reaches before the
 // output or past its end.
-inline bool decodeMatch(uint32_t e, BitReader& r, uint8_t* out, uint8_t*& dst, uint8_t* outEnd) {
+[[gnu::always_inline]] inline bool decodeMatch(uint32_t e, BitReader& r, uint8_t* out,
+                                               uint8_t*& dst, uint8_t* outEnd) {
   const uint32_t symbol = entry::matchSymbol(e);
   uint32_t length = (symbol & 15) + kMinMatch;
   if ((symbol & 15) == 15) [[unlikely]] {
@@ -301,8 +304,10 @@ inline bool decodeMatch(uint32_t e, BitReader& r, uint8_t* out, uint8_t*& dst, u
 }
 
 // Decodes one block starting at `pos`; leaves `pos` where the block ended and the reader at the
-// next block's table.
-bool decodeBlock(const DecodeTable& t, BitReader& r, uint8_t* out, size_t size, size_t& pos) {
+// next block's table. Works on a local copy of the reader: the output bytes it stores could
+// alias a reader reached through a reference, which would force its state out of registers.
+bool decodeBlock(const DecodeTable& t, BitReader& reader, uint8_t* out, size_t size, size_t& pos) {
+  BitReader r = reader;
   uint8_t* dst = out + pos;
   uint8_t* const outEnd = out + size;
   uint8_t* const blockEnd = size - pos > kBlockOutput ? dst + kBlockOutput : outEnd;
@@ -340,6 +345,7 @@ bool decodeBlock(const DecodeTable& t, BitReader& r, uint8_t* out, size_t size, 
   }
   pos = size_t(dst - out);
   r.syncToWords();
+  reader = r;
   return r.withinInput();
 }
 
