@@ -65,18 +65,26 @@ struct JpegDecoder::Impl {
 JpegDecoder::JpegDecoder() : impl_(std::make_unique<Impl>()) {}
 JpegDecoder::~JpegDecoder() = default;
 
+// `bgra` is not cleared before a good decode: every byte is written, so a buffer reused for
+// pictures of one size is never zero-filled.
 bool JpegDecoder::decode(ByteView jpeg, int expectedWidth, int expectedHeight, Bytes& bgra) {
-  bgra.clear();
-  if (!impl_->handle || jpeg.empty() || expectedWidth < 1 || expectedHeight < 1) return false;
-  if (jpeg.size() > 0x7fffffffu) return false;
+  if (!impl_->handle || jpeg.empty() || expectedWidth < 1 || expectedHeight < 1 ||
+      jpeg.size() > 0x7fffffffu) {
+    bgra.clear();
+    return false;
+  }
   int width = 0, height = 0, subsampling = 0, colorspace = 0;
   auto* data = const_cast<unsigned char*>(jpeg.data());
   if (tjDecompressHeader3(impl_->handle.get(), data, (unsigned long)jpeg.size(), &width, &height,
                           &subsampling, &colorspace) != 0) {
+    bgra.clear();
     impl_->restart();
     return false;
   }
-  if (width != expectedWidth || height != expectedHeight) return false;
+  if (width != expectedWidth || height != expectedHeight) {
+    bgra.clear();
+    return false;
+  }
   try {
     bgra.resize(size_t(width) * height * 4);
   } catch (const std::bad_alloc&) {

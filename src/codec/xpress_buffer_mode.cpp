@@ -2,6 +2,7 @@
 #include "codec/xpress_buffer_mode.h"
 
 #include <algorithm>
+#include <new>
 
 namespace px::xpress {
 namespace {
@@ -99,9 +100,16 @@ bool PortableXpressDecompressor::decompress(ByteView input, size_t maxOutput, By
   // Checked before allocating: a short hostile blob cannot make us reserve a large output.
   if (!parseBufferModeHeader(input, h) || h.totalSize > maxOutput ||
       input.size() < minimumInputSize(h)) {
+    output.clear();
     return false;
   }
-  output.resize(size_t(h.totalSize));
+  // Every byte is written below, so a buffer reused at the same size is not cleared first.
+  try {
+    output.resize(size_t(h.totalSize));
+  } catch (const std::bad_alloc&) {
+    output.clear();
+    return false;
+  }
   if (decodeChunks(input, h, output)) return true;
   output.clear();
   return false;

@@ -40,7 +40,8 @@ class PortableXpressCompressor {
 
 class PortableXpressDecompressor {
  public:
-  // Decodes buffer-mode `input` into `output` (resized to the declared size). False on malformed
+  // Decodes buffer-mode `input` into `output` (resized to the declared size, without clearing
+  // what is kept of its old bytes: all are overwritten). False, with `output` empty, on malformed
   // input or a declared size above `maxOutput`; allocates nothing before those checks.
   bool decompress(ByteView input, size_t maxOutput, Bytes& output);
 };

@@ -1,11 +1,14 @@
 #include "viewer/frame_decoder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <vector>
 
+#include "base/log.h"
 #include "host/frame_format.h"
+#include "host/tile_workers.h"
 
 namespace px {
 namespace {
@@ -69,6 +72,23 @@ void fillTile(uint8_t* image, int imageW, int imageH, uint32_t value, int w, int
   }
 }
 
+// A frame's tiles are shared out only when at least this many need decoding, and when the
+// grid has at most this many cells to track.
+constexpr int kMinSharedTiles = 4;
+constexpr size_t kMaxSharedCells = size_t(1) << 16;
+
+// `out` is not cleared first: the decompressor writes every byte it keeps, so a buffer reused
+// for tiles of one size is never zero-filled.
+bool unpackWith(XpressDecompressor& xpress, ByteView blob, Bytes& out, size_t maxOutput) {
+  const uint32_t declared = blob.size() >= kBlobSizeField ? loadLe32(blob.data()) : 0;
+  if (declared == 0 || declared > std::min(maxOutput, kMaxBlobSize) ||
+      !xpress.decompress(blob.subspan(kBlobSizeField), declared, out)) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
 bool tryResize(Bytes& buffer, size_t size) {
   try {
     buffer.resize(size);
@@ -105,28 +125,131 @@ void blitTile(uint8_t* image, int imageWidth, int imageHeight, const uint8_t* ti
             [&](int col, int row) { return tile + tileStride * row + size_t(col) * 4; });
 }
 
+// One thread's decoders and tile pixels. Compressed tiles (mostly 64 x 64) and JPEG rectangles
+// (of many sizes) keep their own buffers, so that neither regrows, zero-filled, after the other.
+struct FrameDecoder::Slot {
+  XpressDecompressor xpress;
+  JpegDecoder jpeg;
+  Bytes pixels;
+  Bytes jpegPixels;
+};
+
+// A tile header that passed the checks; `data` points into the payload.
+struct FrameDecoder::Tile {
+  int x, y, w, h;
+  uint8_t kind;
+  ByteView data;
+};
+
+struct FrameDecoder::Canvas {
+  uint8_t* image;
+  int imageWidth, imageHeight, gridWidth, gridHeight;
+};
+
+FrameDecoder::FrameDecoder(int threads) : threads_(std::max(threads, 1)) {
+  slots_.push_back(std::make_unique<Slot>());
+}
+
+FrameDecoder::~FrameDecoder() = default;
+
 bool FrameDecoder::unpackBlob(ByteView blob, Bytes& out, size_t maxOutput) {
-  out.clear();
-  if (blob.size() < kBlobSizeField) return false;
-  const uint32_t declared = loadLe32(blob.data());
-  if (declared == 0 || declared > std::min(maxOutput, kMaxBlobSize)) return false;
-  return decompressor_.decompress(blob.subspan(kBlobSizeField), declared, out);
+  return unpackWith(slots_[0]->xpress, blob, out, maxOutput);
 }
 
 bool FrameDecoder::decodeJpegTile(ByteView jpeg, int width, int height, Bytes& out) {
-  return jpeg_.decode(jpeg, width, height, out);
+  return slots_[0]->jpeg.decode(jpeg, width, height, out);
 }
 
-bool FrameDecoder::makeTilePixels(uint8_t kind, ByteView data, int w, int h) {
-  const size_t bytes = size_t(w) * h * 4;
-  switch (TileKind(kind)) {
-    case TileKind::kCompressed:
-      return unpackBlob(data, tile_, bytes) && tile_.size() == bytes;
-    case TileKind::kJpeg:
-      return decodeJpegTile(data, w, h, tile_);
-    default:
-      return false;
+bool FrameDecoder::drawTile(const Tile& tile, Slot& slot, const Canvas& c) {
+  if (TileKind(tile.kind) == TileKind::kSolid) {
+    fillTile(c.image, c.imageWidth, c.imageHeight, loadLe32(tile.data.data()), tile.w, tile.h,
+             tile.x, tile.y, c.gridWidth, c.gridHeight);
+    return true;
   }
+  const size_t bytes = size_t(tile.w) * tile.h * 4;
+  const Bytes* pixels = nullptr;
+  if (TileKind(tile.kind) == TileKind::kCompressed) {
+    if (unpackWith(slot.xpress, tile.data, slot.pixels, bytes) && slot.pixels.size() == bytes) {
+      pixels = &slot.pixels;
+    }
+  } else if (TileKind(tile.kind) == TileKind::kJpeg) {
+    if (slot.jpeg.decode(tile.data, tile.w, tile.h, slot.jpegPixels)) pixels = &slot.jpegPixels;
+  }
+  if (!pixels) return false;
+  blitTile(c.image, c.imageWidth, c.imageHeight, pixels->data(), tile.w, tile.h, tile.x, tile.y,
+           c.gridWidth, c.gridHeight);
+  return true;
+}
+
+bool FrameDecoder::readTiles(ByteView payload, const Canvas& c, bool& shareable) {
+  tiles_.clear();
+  const int count = loadLe16(payload.data() + kFrameTileCountAt);
+  if (count == 0) return true;
+  const int64_t gridArea = int64_t(c.gridWidth) * c.gridHeight;
+  if (gridArea > kMaxGridPixels) return false;
+  const int64_t blitBudget = kMaxBlitImages * int64_t(c.imageWidth) * c.imageHeight;
+  int64_t tileArea = 0, blitted = 0;
+  int coded = 0;
+  // Tiles on disjoint cells of a grid no larger than the image land on disjoint image pixels.
+  bool disjoint = threads_ > 1 && c.gridWidth <= c.imageWidth && c.gridHeight <= c.imageHeight &&
+                  cells_.reset(c.gridWidth, c.gridHeight, kTileSize, kMaxSharedCells);
+  size_t p = kFrameHeaderSize;
+  for (int i = 0; i < count; ++i) {
+    if (payload.size() - p < kTileHeaderSize) return false;
+    const uint8_t* t = payload.data() + p;
+    const int x = loadLe16(t), y = loadLe16(t + 2), w = loadLe16(t + 4), h = loadLe16(t + 6);
+    const uint8_t kind = t[8];
+    const uint32_t length = loadLe32(t + 10);
+    if (length > payload.size() - (p + kTileHeaderSize) || w == 0 || h == 0 ||
+        x + w > c.gridWidth || y + h > c.gridHeight) {
+      return false;
+    }
+    tileArea += int64_t(w) * h;
+    blitted += blitArea(c.imageWidth, c.imageHeight, w, h, x, y, c.gridWidth, c.gridHeight);
+    if (tileArea > gridArea || blitted > blitBudget) return false;
+    if (TileKind(kind) == TileKind::kSolid && length != 4) return false;
+    tiles_.push_back({x, y, w, h, kind, payload.subspan(p + kTileHeaderSize, length)});
+    coded += TileKind(kind) != TileKind::kSolid;
+    disjoint = disjoint && cells_.claim(x, y, w, h);
+    shareable = disjoint && coded >= kMinSharedTiles;
+    p += kTileHeaderSize + length;
+  }
+  return true;
+}
+
+bool FrameDecoder::drawInOrder(const Canvas& c) {
+  for (const Tile& tile : tiles_) {
+    if (!drawTile(tile, *slots_[0], c)) return false;
+  }
+  return true;
+}
+
+bool FrameDecoder::startHelpers() {
+  if (workers_) return true;
+  try {
+    while (int(slots_.size()) < threads_) slots_.push_back(std::make_unique<Slot>());
+    workers_ = std::make_unique<TileWorkers>(threads_);
+    return true;
+  } catch (const std::exception&) {  // no thread or no memory: draw on this thread
+    logPrintf("[VIEWER] thread auxiliar de tiles FALHOU; decodificando numa thread\n");
+    threads_ = 1;
+    return false;
+  }
+}
+
+// Largest tiles first, so that a big JPEG rectangle does not start last.
+bool FrameDecoder::drawShared(const Canvas& c) {
+  if (!startHelpers()) return drawInOrder(c);
+  order_.resize(tiles_.size());
+  for (size_t i = 0; i < order_.size(); ++i) order_[i] = uint32_t(i);
+  auto pixels = [&](uint32_t i) { return int64_t(tiles_[i].w) * tiles_[i].h; };
+  std::stable_sort(order_.begin(), order_.end(),
+                   [&](uint32_t a, uint32_t b) { return pixels(a) > pixels(b); });
+  std::atomic<bool> ok{true};
+  workers_->run(order_.size(), [&](size_t index, int slot) {
+    if (!drawTile(tiles_[order_[index]], *slots_[size_t(slot)], c)) ok = false;
+  });
+  return ok;
 }
 
 bool FrameDecoder::decodeTiledFrame(ByteView payload, uint8_t* image, int imageWidth,
@@ -142,38 +265,18 @@ bool FrameDecoder::decodeTiledFrame(ByteView payload, uint8_t* image, int imageW
       loadLe16(header + kFrameScreenHeightAt) != uint16_t(imageHeight)) {
     return false;
   }
-  const int count = loadLe16(header + kFrameTileCountAt);
-  if (count == 0) return true;
-  const int64_t gridArea = int64_t(gridW) * gridH;
-  if (gridArea > kMaxGridPixels) return false;
-  const int64_t blitBudget = kMaxBlitImages * int64_t(imageWidth) * imageHeight;
-  int64_t tileArea = 0, blitted = 0;
-
-  size_t p = kFrameHeaderSize;
-  for (int i = 0; i < count; ++i) {
-    if (payload.size() - p < kTileHeaderSize) return false;
-    const uint8_t* t = payload.data() + p;
-    const int x = loadLe16(t), y = loadLe16(t + 2), w = loadLe16(t + 4), h = loadLe16(t + 6);
-    const uint8_t kind = t[8];
-    const uint32_t length = loadLe32(t + 10);
-    if (length > payload.size() - (p + kTileHeaderSize) || w == 0 || h == 0 || x + w > gridW ||
-        y + h > gridH) {
-      return false;
-    }
-    tileArea += int64_t(w) * h;
-    blitted += blitArea(imageWidth, imageHeight, w, h, x, y, gridW, gridH);
-    if (tileArea > gridArea || blitted > blitBudget) return false;
-    const ByteView data = payload.subspan(p + kTileHeaderSize, length);
-    if (TileKind(kind) == TileKind::kSolid) {
-      if (length != 4) return false;
-      fillTile(image, imageWidth, imageHeight, loadLe32(data.data()), w, h, x, y, gridW, gridH);
-    } else {
-      if (!makeTilePixels(kind, data, w, h)) return false;
-      blitTile(image, imageWidth, imageHeight, tile_.data(), w, h, x, y, gridW, gridH);
-    }
-    p += kTileHeaderSize + length;
+  const Canvas canvas{image, imageWidth, imageHeight, gridW, gridH};
+  bool shareable = false;
+  const bool complete = readTiles(payload, canvas, shareable);
+  const bool drawn = shareable ? drawShared(canvas) : drawInOrder(canvas);
+  // Tile buffers are kept between frames, but none larger than the image: only a crafted frame
+  // has a tile bigger than the screen, and four such buffers must not stay behind.
+  const size_t imageBytes = size_t(imageWidth) * imageHeight * 4;
+  for (auto& slot : slots_) {
+    if (slot->pixels.capacity() > imageBytes) Bytes().swap(slot->pixels);
+    if (slot->jpegPixels.capacity() > imageBytes) Bytes().swap(slot->jpegPixels);
   }
-  return true;
+  return complete && drawn;
 }
 
 bool decodeRectFrame(ByteView data, uint8_t* image, int imageWidth, int imageHeight) {

@@ -5,12 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "base/bytes.h"
 #include "codec/jpeg_codec.h"
 #include "codec/xpress.h"
+#include "viewer/tile_cells.h"
 
 namespace px {
+
+class TileWorkers;
 
 // Largest unpacked blob (the legacy frame format's whole payload).
 inline constexpr size_t kMaxBlobSize = 0x10000000;
@@ -34,26 +39,53 @@ int64_t blitArea(int imageWidth, int imageHeight, int tileWidth, int tileHeight,
 // The legacy frame format (already unpacked): run-length rectangles at image scale.
 bool decodeRectFrame(ByteView data, uint8_t* image, int imageWidth, int imageHeight);
 
-// One per receive thread: owns the decompressor, the JPEG decoder and scratch buffers.
+// Threads a FrameDecoder uses by default to draw the tiles of one frame.
+inline constexpr int kFrameDecodeThreads = 2;
+
+// One per receive thread: owns the decompressors, the JPEG decoders, scratch buffers and, from
+// the first frame worth sharing out, threads - 1 helper threads (joined by the destructor).
+// One caller at a time.
 class FrameDecoder {
  public:
+  // `threads` (at least 1) decode the tiles of one frame at once when they cover disjoint cells
+  // of the grid; 1 keeps everything on the caller's thread.
+  explicit FrameDecoder(int threads = kFrameDecodeThreads);
+  ~FrameDecoder();
+  FrameDecoder(const FrameDecoder&) = delete;
+  FrameDecoder& operator=(const FrameDecoder&) = delete;
+
   // A 4-byte unpacked size N, then buffer-mode XPRESS-Huffman bytes. Fails for N = 0, N above
-  // `maxOutput` (at most kMaxBlobSize) or a malformed stream; `out` then holds what the stream
-  // produced, which callers check against the size they need.
+  // `maxOutput` (at most kMaxBlobSize) or a malformed stream, leaving `out` empty. On success
+  // `out` holds what the stream declared, which callers check against the size they need.
   bool unpackBlob(ByteView blob, Bytes& out, size_t maxOutput = kMaxBlobSize);
 
-  // True when every tile of an "IRF3" frame was applied. Tiles applied before a failure stay.
+  // True when every tile of an "IRF3" frame was applied. On false, tiles already applied stay:
+  // every tile before the first malformed tile header, and others that decoded (tiles are drawn
+  // in payload order, stopping at the first bad one, unless they were shared out).
   bool decodeTiledFrame(ByteView payload, uint8_t* image, int imageWidth, int imageHeight);
 
   // True when the JPEG decodes to exactly width x height; `out` is then B G R A.
   bool decodeJpegTile(ByteView jpeg, int width, int height, Bytes& out);
 
  private:
-  bool makeTilePixels(uint8_t kind, ByteView data, int w, int h);
+  struct Slot;
+  struct Tile;
+  struct Canvas;
 
-  XpressDecompressor decompressor_;
-  JpegDecoder jpeg_;
-  Bytes tile_;
+  // Reads the tile headers into tiles_; false at the first malformed one (tiles_ holds those
+  // before it). `shareable` tells whether the tiles may be drawn at once.
+  bool readTiles(ByteView payload, const Canvas& canvas, bool& shareable);
+  bool drawTile(const Tile& tile, Slot& slot, const Canvas& canvas);
+  bool drawInOrder(const Canvas& canvas);
+  bool drawShared(const Canvas& canvas);
+  bool startHelpers();
+
+  int threads_;
+  std::vector<std::unique_ptr<Slot>> slots_;  // one per thread; [0] is the caller's
+  std::unique_ptr<TileWorkers> workers_;      // created on first use
+  std::vector<Tile> tiles_;
+  std::vector<uint32_t> order_;
+  TileCells cells_;
 };
 
 }  // namespace px
