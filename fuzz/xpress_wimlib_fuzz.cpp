@@ -21,8 +21,8 @@ wimlib_decompressor* wimlibDecoder() {
   return decoder;
 }
 
-// wimlib predates the 32-bit match length (long-length byte 255, then a zero 16-bit length) and
-// reads that zero as a length of 3, so streams that could carry the form are not compared.
+// wimlib does not know the 32-bit match length (long-length byte 255, then a zero 16-bit length):
+// it takes that zero as a length of 3. Streams that could carry the form are not compared.
 bool mayHoldThirtyTwoBitLength(px::ByteView stream) {
   static constexpr uint8_t kMarker[] = {0xFF, 0x00, 0x00};
   return std::search(stream.begin(), stream.end(), std::begin(kMarker), std::end(kMarker)) !=
