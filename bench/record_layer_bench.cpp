@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "crypto/handshake.h"
-#include "crypto/record_layer.h"
+#include "net/channel_handshake.h"
+#include "net/record_layer.h"
 
 namespace px {
 namespace {

@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
-#include "../tests/relayd/relay_process_posix.h"
-#include "crypto/tcp_socket.h"
+#include "support/relay_process_posix.h"
+#include "net/tcp_socket.h"
 #include "relay/login_state.h"
 #include "relay/login_worker.h"
 #include "relay/relay_config.h"
-#include "relay/relay_protocol.h"
+#include "protocol/relay_protocol.h"
 #include "relay/sealed_request.h"
 
 namespace px {

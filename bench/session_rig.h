@@ -19,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "../tests/relayd/relay_process_posix.h"
+#include "support/relay_process_posix.h"
 #include "host/xvfb_server.h"
 #include "viewer/viewer_session.h"
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "crypto/record_layer.h"
+#include "net/record_layer.h"
 
 namespace {
 

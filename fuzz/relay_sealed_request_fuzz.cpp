@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "relay/relay_protocol.h"
+#include "protocol/relay_protocol.h"
 #include "relayd/relay_handlers.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 #include "viewer/receive_handlers.h"
 
 namespace {

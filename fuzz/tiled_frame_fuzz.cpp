@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/bytes.h"
-#include "host/frame_format.h"
+#include "protocol/frame_format.h"
 #include "viewer/frame_decoder.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "relay/relay_protocol.h"
+#include "protocol/relay_protocol.h"
 #include "relayd/relay_store.h"
 
 namespace px::relayd {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "relay/relay_protocol.h"
+#include "protocol/relay_protocol.h"
 
 namespace px::relayd {
 

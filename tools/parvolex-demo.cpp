@@ -9,9 +9,9 @@
 
 #include "base/data_folder.h"
 #include "base/log.h"
-#include "crypto/handshake.h"
+#include "net/channel_handshake.h"
 #include "crypto/identity_key.h"
-#include "crypto/record_layer.h"
+#include "net/record_layer.h"
 
 namespace {
 

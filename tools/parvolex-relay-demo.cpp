@@ -13,7 +13,7 @@
 
 #include "base/data_folder.h"
 #include "base/log.h"
-#include "crypto/handshake.h"
+#include "net/channel_handshake.h"
 #include "relay/login_state.h"
 #include "relay/login_worker.h"
 #include "relay/registration_loop.h"
@@ -39,7 +39,7 @@ class DemoEvents : public RegistrationEvents {
   std::string waitForId() {
     std::unique_lock lock(lock_);
     changed_.wait_for(lock, std::chrono::seconds(15),
-                      [] { return registrationState().status() == kRelayRegistered; });
+                      [] { return registrationState().status() == RelayStatus::kRegistered; });
     return registrationState().currentId();
   }
   std::unique_ptr<SecureChannel> waitForViewer() {

@@ -22,7 +22,7 @@
 
 #include "base/data_folder.h"
 #include "base/log.h"
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 #include "relay/login_state.h"
 #include "relay/login_worker.h"
 #include "relay/relay_config.h"

@@ -9,7 +9,8 @@
 
 #include <optional>
 
-#include "crypto/secure_channel.h"
+#include "base/bytes.h"
+#include "crypto/crypto.h"
 
 namespace px {
 
@@ -36,9 +37,10 @@ std::optional<ServerHello> parseServerHello(ByteView bytes);
 
 SessionHash handshakeHash(const PublicKey64& viewerEphemeral, const PublicKey64& hostEphemeral,
                           const PublicKey64& hostIdentity);
-// Wipes its intermediate keys; installs both keys and H only when both could be made.
-bool deriveChannelKeys(SecureChannel& channel, const SharedSecret& z, const SessionHash& h,
-                       HandshakeSide side);
+// This side's send and receive keys from the ECDH secret and H. Wipes its intermediate keys;
+// false (keys unusable) when a key could not be made.
+bool deriveSessionKeys(const SharedSecret& z, const SessionHash& h, HandshakeSide side,
+                       RecordKey& sendKey, RecordKey& receiveKey);
 
 // The host's signing key as the handshake sees it. The device identity (identity_key.h) is the
 // one in use; tests and tools may sign with a key pair of their own.
@@ -60,17 +62,11 @@ class KeyPairSigner final : public HandshakeSigner {
   const P256KeyPair& key_;
 };
 
-// The viewer's side. On success `hostIdentity` is the key the host proved; the caller compares it
-// with the relay's answer for the ID.
-bool viewerHandshake(SecureChannel& channel, PublicKey64& hostIdentity);
-// The host's side, signed with the device identity key.
-bool hostHandshake(SecureChannel& channel);
-bool hostHandshake(SecureChannel& channel, HandshakeSigner& signer);
-
-// The viewer's steps after its client hello went out: checks the server hello, verifies the
-// signature, agrees and installs the keys. `own` is the viewer's ephemeral key.
-bool viewerFinishHandshake(SecureChannel& channel, const EphemeralKey& own,
-                           const std::array<uint8_t, kServerHelloSize>& serverHello,
-                           PublicKey64& hostIdentity);
+// Signs with the device identity key (identity_key.h).
+class DeviceIdentitySigner final : public HandshakeSigner {
+ public:
+  bool publicKey(PublicKey64& out) override;
+  bool sign(const Digest32& digest, Signature64& out) override;
+};
 
 }  // namespace px

@@ -51,14 +51,14 @@ int findMonitor(std::span<const MonitorInfo> monitors, const PixelRect& desktop,
 }
 
 bool capMonitorList(std::vector<MonitorInfo>& monitors, int& current) {
-  if (monitors.size() <= size_t(kMaxCaptureMonitors)) return false;
+  if (monitors.size() <= size_t(kMaxMonitors)) return false;
   bool swapped = false;
-  if (current >= kMaxCaptureMonitors) {
+  if (current >= kMaxMonitors) {
     std::swap(monitors[size_t(current)], monitors[0]);
     current = 0;
     swapped = true;
   }
-  monitors.resize(kMaxCaptureMonitors);
+  monitors.resize(kMaxMonitors);
   return swapped;
 }
 

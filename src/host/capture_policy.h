@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "host/screen_capturer.h"
+#include "protocol/monitor_limit.h"
 
 namespace px {
-
-// The monitor list sent to the viewer has room for this many entries.
-inline constexpr int kMaxCaptureMonitors = 8;
 
 // Sorts by left edge, then top edge, ascending; equal positions keep their order.
 void sortMonitors(std::vector<MonitorInfo>& monitors);
@@ -37,7 +35,7 @@ void copyRects(const uint8_t* source, size_t sourceStride, std::span<const Pixel
 // The index of the monitor whose desktop rectangle equals `desktop`, else `fallback`.
 int findMonitor(std::span<const MonitorInfo> monitors, const PixelRect& desktop, int fallback);
 
-// Cuts the list to kMaxCaptureMonitors entries. When the current entry would be cut, it is first
+// Cuts the list to kMaxMonitors entries. When the current entry would be cut, it is first
 // swapped with entry 0 and `current` becomes 0; returns true in that case (capture must then be
 // created on entry 0 again).
 bool capMonitorList(std::vector<MonitorInfo>& monitors, int& current);

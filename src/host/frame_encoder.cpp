@@ -7,7 +7,7 @@
 
 #include "codec/jpeg_codec.h"
 #include "codec/xpress.h"
-#include "host/tile_workers.h"
+#include "base/worker_pool.h"
 
 namespace px {
 namespace {
@@ -79,17 +79,11 @@ bool isSolid(const uint8_t* src, size_t stride, const TileRect& r, uint32_t& val
   return true;
 }
 
-void appendTile(Bytes& payload, const TileRect& r, TileKind kind, ByteView data) {
-  uint8_t header[kTileHeaderSize] = {};
-  storeLe16(&header[0], uint16_t(r.x));
-  storeLe16(&header[2], uint16_t(r.y));
-  storeLe16(&header[4], uint16_t(r.w));
-  storeLe16(&header[6], uint16_t(r.h));
-  header[8] = uint8_t(kind);
-  storeLe32(&header[10], uint32_t(data.size()));
-  payload.insert(payload.end(), header, header + kTileHeaderSize);
-  appendBytes(payload, data);
+TileHeader tileHeaderOf(const TileRect& r, TileKind kind) {
+  return {uint16_t(r.x), uint16_t(r.y), uint16_t(r.w), uint16_t(r.h), uint8_t(kind), 0};
 }
+
+size_t strideOf(const EncodeInput& in) { return in.stride ? in.stride : size_t(in.width) * 4; }
 
 float clampQuality(float quality) {
   if (std::isnan(quality)) return 0.92f;
@@ -157,6 +151,11 @@ struct FrameEncoder::Impl {
   }
 
   bool encode(const EncodeInput& in, ReferenceFrame& reference, Bytes& payload);
+  bool prepareFrame(const EncodeInput& in, ReferenceFrame& reference, bool& keyFrame);
+  void collectChangedTiles(const EncodeInput& in, ReferenceFrame& reference, bool keyFrame);
+  bool encodeChangedTiles(const ReferenceFrame& reference);
+  size_t tileCount() const;
+  void assemblePayload(const EncodeInput& in, size_t count, Bytes& payload);
   void markDirtyTiles(const EncodeInput& in, std::span<const DirtyRect> dirty);
   void findChangedTiles(const EncodeInput& in, size_t stride, ReferenceFrame& reference,
                         bool keyFrame);
@@ -173,9 +172,10 @@ struct FrameEncoder::Impl {
     }
   }
 
-  TileWorkers workers;
+  WorkerPool workers;
   std::vector<std::unique_ptr<Slot>> slots;
   Grid grid;
+  int scale = 100;
   float quality = kMaxQuality;
   std::vector<SourceSpan> colSpans, rowSpans;
   std::vector<uint8_t> dirtyTiles, changedTiles;
@@ -359,14 +359,15 @@ bool FrameEncoder::Impl::encodeJpegRect(const ReferenceFrame& reference, size_t 
   return !out.data.empty();
 }
 
-bool FrameEncoder::Impl::encode(const EncodeInput& in, ReferenceFrame& reference, Bytes& payload) {
-  payload.clear();
-  const size_t stride = in.stride ? in.stride : size_t(in.width) * 4;
+// Sizes the grid for the input's scale and makes sure the reference matches it. False for an
+// unusable input or no memory; `keyFrame` tells whether the reference had to start over.
+bool FrameEncoder::Impl::prepareFrame(const EncodeInput& in, ReferenceFrame& reference,
+                                      bool& keyFrame) {
   if (!in.pixels || in.width < 1 || in.height < 1 || in.width > kMaxEncodeSide ||
-      in.height > kMaxEncodeSide || stride < size_t(in.width) * 4) {
+      in.height > kMaxEncodeSide || strideOf(in) < size_t(in.width) * 4) {
     return false;
   }
-  const int scale = (in.scale == 50 || in.scale == 75) ? in.scale : 100;
+  scale = (in.scale == 50 || in.scale == 75) ? in.scale : 100;
   grid.width = std::max(1, int(int64_t(in.width) * scale / 100));
   grid.height = std::max(1, int(int64_t(in.height) * scale / 100));
   grid.cols = (grid.width + kTileSize - 1) / kTileSize;
@@ -374,32 +375,39 @@ bool FrameEncoder::Impl::encode(const EncodeInput& in, ReferenceFrame& reference
   quality = clampQuality(in.quality);
 
   const size_t refSize = size_t(grid.width) * grid.height * 4;
-  const bool keyFrame = reference.empty() || reference.width != grid.width ||
-                        reference.height != grid.height || reference.pixels.size() != refSize;
-  if (keyFrame) {
-    reference.clear();
-    try {
-      reference.pixels.resize(refSize);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    reference.width = grid.width;
-    reference.height = grid.height;
+  keyFrame = reference.empty() || reference.width != grid.width ||
+             reference.height != grid.height || reference.pixels.size() != refSize;
+  if (!keyFrame) return true;
+  reference.clear();
+  try {
+    reference.pixels.resize(refSize);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
+  reference.width = grid.width;
+  reference.height = grid.height;
+  return true;
+}
+
+// Brings the reference up to date and lists the tiles that changed, in scan order.
+void FrameEncoder::Impl::collectChangedTiles(const EncodeInput& in, ReferenceFrame& reference,
+                                             bool keyFrame) {
   const DirtyRect wholeScreen{0, 0, in.width, in.height};
   std::span<const DirtyRect> dirty = in.dirty;
   if (keyFrame || dirty.empty()) dirty = {&wholeScreen, 1};
-
   markDirtyTiles(in, dirty);
-  findChangedTiles(in, stride, reference, keyFrame);
-
+  findChangedTiles(in, strideOf(in), reference, keyFrame);
   changed.clear();
   for (size_t t = 0; t < changedTiles.size(); ++t) {
     if (changedTiles[t]) changed.push_back(int(t));
   }
+}
+
+// Solid and compressed tiles, then the JPEG candidates merged into rectangles. False when a JPEG
+// rectangle could be coded neither way.
+bool FrameEncoder::Impl::encodeChangedTiles(const ReferenceFrame& reference) {
   outputs.resize(changed.size());
   runJobs(changed.size(), [&](size_t i, int slot) { classifyTile(reference, i, *slots[slot]); });
-
   std::vector<TileRect> candidates;
   for (size_t i = 0; i < changed.size(); ++i) {
     if (outputs[i].jpegCandidate) candidates.push_back(grid.tile(changed[i]));
@@ -410,38 +418,52 @@ bool FrameEncoder::Impl::encode(const EncodeInput& in, ReferenceFrame& reference
   std::vector<uint8_t> ok(jpegRects.size(), 0);
   runJobs(jpegRects.size(),
           [&](size_t i, int slot) { ok[i] = encodeJpegRect(reference, i, *slots[slot]); });
-  const bool jpegFailed = std::find(ok.begin(), ok.end(), 0) != ok.end();
+  return std::find(ok.begin(), ok.end(), 0) == ok.end();
+}
 
+size_t FrameEncoder::Impl::tileCount() const {
   size_t count = jpegRects.size();
   for (const TileOutput& o : outputs) count += o.jpegCandidate ? 0 : 1;
-  if (jpegFailed || count > kMaxTilesPerFrame) {
+  return count;
+}
+
+// The header, then the JPEG rectangles, then the other tiles in scan order.
+void FrameEncoder::Impl::assemblePayload(const EncodeInput& in, size_t count, Bytes& payload) {
+  FrameHeader header;
+  header.scale = uint8_t(scale);
+  header.cursorVisible = in.cursorVisible;
+  header.gridWidth = uint16_t(grid.width);
+  header.gridHeight = uint16_t(grid.height);
+  header.screenWidth = uint16_t(in.width);
+  header.screenHeight = uint16_t(in.height);
+  header.frameIndex = in.frameIndex;
+  header.cursorX = in.cursorX;
+  header.cursorY = in.cursorY;
+  header.tileCount = uint32_t(count);
+  payload.reserve(kPayloadReserve);
+  payload.assign(kFrameHeaderSize, 0);
+  writeFrameHeader(payload.data(), header);
+  for (size_t i = 0; i < jpegRects.size(); ++i) {
+    appendTile(payload, tileHeaderOf(jpegRects[i], jpegOutputs[i].kind), jpegOutputs[i].data);
+  }
+  for (size_t i = 0; i < changed.size(); ++i) {
+    if (outputs[i].jpegCandidate) continue;
+    appendTile(payload, tileHeaderOf(grid.tile(changed[i]), outputs[i].kind), outputs[i].data);
+  }
+}
+
+bool FrameEncoder::Impl::encode(const EncodeInput& in, ReferenceFrame& reference, Bytes& payload) {
+  payload.clear();
+  bool keyFrame = false;
+  if (!prepareFrame(in, reference, keyFrame)) return false;
+  collectChangedTiles(in, reference, keyFrame);
+  const bool tilesCoded = encodeChangedTiles(reference);
+  const size_t count = tileCount();
+  if (!tilesCoded || count > kMaxTilesPerFrame) {
     reference.clear();
     return false;
   }
-  if (count == 0) return true;
-
-  payload.reserve(kPayloadReserve);
-  payload.assign(kFrameHeaderSize, 0);
-  storeLe32(&payload[kFrameMagicAt], kFrameMagic);
-  payload[kFrameScaleAt] = uint8_t(scale);
-  payload[kFrameCursorVisibleAt] = in.cursorVisible ? 1 : 0;
-  storeLe16(&payload[kFrameTileSizeAt], kTileSize);
-  storeLe16(&payload[kFrameGridWidthAt], uint16_t(grid.width));
-  storeLe16(&payload[kFrameGridHeightAt], uint16_t(grid.height));
-  storeLe16(&payload[kFrameScreenWidthAt], uint16_t(in.width));
-  storeLe16(&payload[kFrameScreenHeightAt], uint16_t(in.height));
-  storeLe32(&payload[kFrameIndexAt], in.frameIndex);
-  storeLe32(&payload[kFrameCursorXAt], uint32_t(in.cursorX));
-  storeLe32(&payload[kFrameCursorYAt], uint32_t(in.cursorY));
-  storeLe32(&payload[kFrameTileCountAt], uint32_t(count));
-  for (size_t i = 0; i < jpegRects.size(); ++i) {
-    appendTile(payload, jpegRects[i], jpegOutputs[i].kind, jpegOutputs[i].data);
-  }
-  for (size_t i = 0; i < changed.size(); ++i) {
-    if (!outputs[i].jpegCandidate) {
-      appendTile(payload, grid.tile(changed[i]), outputs[i].kind, outputs[i].data);
-    }
-  }
+  if (count > 0) assemblePayload(in, count, payload);
   return true;
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "host/frame_format.h"
+#include "protocol/frame_format.h"
 #include "host/screen_capturer.h"
 
 namespace px {

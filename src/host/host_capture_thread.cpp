@@ -9,7 +9,7 @@
 #include "host/frame_encoder.h"
 #include "host/host_session.h"
 #include "host/monitor_selection.h"
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 
 namespace px {
 
@@ -107,104 +107,121 @@ void HostService::captureBody() {
   capturer->release();
 }
 
-bool HostService::sendLoop(ScreenCapturer& capturer, MonitorSet& monitors) {
-  SecureChannel& channel = *channel_;
-  const CaptureFrame& frame = capturer.frame();
-  setSendBuffer(channel, kSendBufferBytes);
-  logPrintf("[HOST] encoder nitido, resolucao cheia\n");
+// What the send loop carries from one pass to the next. Capture thread only.
+struct HostService::SendState {
   // A second core halves a large frame's coding time (photo content: ~120 -> ~55 ms at 1080p);
   // small changes stay on this thread. The payload is the same either way.
-  FrameEncoder encoder(std::thread::hardware_concurrency() >= 2 ? 2 : 1);
-  std::vector<DirtyRect> pending;
+  SendState() : encoder(std::thread::hardware_concurrency() >= 2 ? 2 : 1) {
+    payload.reserve(262144);
+  }
+  FrameEncoder encoder;
+  std::vector<DirtyRect> pending;  // changed since the last frame sent, monitor pixels
   ReferenceFrame reference;
   Bytes payload;
-  payload.reserve(262144);
   uint32_t frameIndex = 0;
-  int64_t lastGeneration = -1;
+  int64_t lastGeneration = -1;  // capture generation of the last frame sent
   int intervalMs = 16;
   uint64_t framesSent = 0;
+};
 
+// Carries out a monitor switch the input thread asked for. False when capture is lost.
+bool HostService::switchMonitorIfAsked(ScreenCapturer& capturer, MonitorSet& monitors,
+                                       SendState& state) {
+  const CaptureFrame& frame = capturer.frame();
+  const SwitchOutcome outcome = switchMonitor(capturer, monitors, monitorRequest_.exchange(-1));
+  if (outcome == SwitchOutcome::kLost) return false;
+  if (outcome == SwitchOutcome::kNone) return true;
+  setMonitorRect(frame.desktop);
+  state.pending.clear();
+  state.reference.clear();
+  if (outcome == SwitchOutcome::kSwitched) sendMonitorSelected(*channel_, monitors.current, frame);
+  return true;
+}
+
+// Waits up to one frame time for a capture and adds what changed to the pending rectangles.
+// `encodeNow` is false while a re-created capture has produced no frame yet. False when the
+// cursor shape could not be sent.
+bool HostService::collectChanges(ScreenCapturer& capturer, SendState& state, bool& encodeNow) {
+  const CaptureFrame& frame = capturer.frame();
+  const CaptureResult result = capturer.acquire(kAcquireWaitMs);
+  // Read after acquire: a capture re-created inside it has a new generation.
+  const bool newCapture = int64_t(frame.generation) != state.lastGeneration;
+  encodeNow = true;
+  if (result != CaptureResult::kNewFrame) {
+    encodeNow = !newCapture;
+    return true;
+  }
+  if (newCapture) {
+    state.pending.assign(1, DirtyRect{0, 0, frame.width, frame.height});
+    state.reference.clear();
+  } else {
+    for (const PixelRect& r : frame.dirty) {
+      state.pending.push_back({r.left, r.top, r.right, r.bottom});
+    }
+  }
+  return !frame.shapeChanged || sendCursorShape(*channel_, frame.cursor);
+}
+
+// Encodes the pending changes into one FrameUpdate and sends it, unless the connection is still
+// busy with earlier frames: then the changes wait and one later frame carries them all.
+HostService::SendStep HostService::encodeAndSend(const CaptureFrame& frame, SendState& state) {
+  SecureChannel& channel = *channel_;
+  if (state.pending.size() > kMaxPendingRects) {
+    state.pending.assign(1, DirtyRect{0, 0, frame.width, frame.height});
+  }
+  if (!(deps_.writableNow ? deps_.writableNow(channel) : canSendNow(channel))) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kBackpressureSleepMs));
+    return SendStep::kHeldBack;
+  }
+  EncodeInput input;
+  input.pixels = frame.image.data();
+  input.width = frame.width;
+  input.height = frame.height;
+  input.scale = 100;
+  input.frameIndex = state.frameIndex;
+  input.cursorX = frame.cursorX;
+  input.cursorY = frame.cursorY;
+  input.cursorVisible = frame.cursorVisible;
+  input.quality = kFrameQuality;
+  input.dirty = state.pending;
+  if (!state.encoder.encode(input, state.reference, state.payload)) {
+    logPrintf("[HOST] falha ao codificar o quadro\n");
+    return SendStep::kFailed;
+  }
+  double sendMs = 0;
+  if (!state.payload.empty()) {
+    const Clock::time_point sendStart = Clock::now();
+    if (!sendRecord(channel, uint8_t(MessageType::kFrameUpdate), state.payload)) {
+      return SendStep::kFailed;
+    }
+    sendMs = millisecondsSince(sendStart);
+    if (++state.framesSent % kFrameLogEvery == 1) {
+      logPrintf("[HOST] escala %d%% pacote %u bytes envio %.0f ms\n", 100,
+                unsigned(state.payload.size()), sendMs);
+    }
+  }
+  state.pending.clear();
+  ++state.frameIndex;
+  state.lastGeneration = frame.generation;
+  state.intervalMs = nextFrameIntervalMs(sendMs);
+  return SendStep::kSent;
+}
+
+bool HostService::sendLoop(ScreenCapturer& capturer, MonitorSet& monitors) {
+  setSendBuffer(*channel_, kSendBufferBytes);
+  logPrintf("[HOST] encoder nitido, resolucao cheia\n");
+  SendState state;
   while (sessionRunning()) {
-    const int request = monitorRequest_.exchange(-1);
-    switch (switchMonitor(capturer, monitors, request)) {
-      case SwitchOutcome::kNone:
-        break;
-      case SwitchOutcome::kSwitched:
-        setMonitorRect(frame.desktop);
-        pending.clear();
-        reference.clear();
-        sendMonitorSelected(channel, monitors.current, frame);
-        break;
-      case SwitchOutcome::kKeptCurrent:
-        setMonitorRect(frame.desktop);
-        pending.clear();
-        reference.clear();
-        break;
-      case SwitchOutcome::kLost:
-        return false;
-    }
-
+    if (!switchMonitorIfAsked(capturer, monitors, state)) return false;
     const Clock::time_point start = Clock::now();
-    const CaptureResult result = capturer.acquire(kAcquireWaitMs);
-    bool encodeNow = true;
-    if (result == CaptureResult::kNewFrame) {
-      if (int64_t(frame.generation) != lastGeneration) {
-        pending.assign(1, DirtyRect{0, 0, frame.width, frame.height});
-        reference.clear();
-      } else {
-        for (const PixelRect& r : frame.dirty) {
-          pending.push_back({r.left, r.top, r.right, r.bottom});
-        }
-      }
-      if (frame.shapeChanged && !sendCursorShape(channel, frame.cursor)) return false;
-    } else if (int64_t(frame.generation) != lastGeneration) {
-      // Re-created or never sent: wait for a frame of the new capture.
-      encodeNow = false;
+    bool encodeNow = false;
+    if (!collectChanges(capturer, state, encodeNow)) return false;
+    if (encodeNow && !state.pending.empty()) {
+      const SendStep step = encodeAndSend(capturer.frame(), state);
+      if (step == SendStep::kFailed) return false;
+      if (step == SendStep::kHeldBack) continue;
     }
-
-    bool heldBack = false;
-    if (encodeNow && !pending.empty()) {
-      if (pending.size() > kMaxPendingRects) {
-        pending.assign(1, DirtyRect{0, 0, frame.width, frame.height});
-      }
-      if (!(deps_.writableNow ? deps_.writableNow(channel) : canSendNow(channel))) {
-        // Keep collecting; one later frame carries everything that changed meanwhile.
-        std::this_thread::sleep_for(std::chrono::milliseconds(kBackpressureSleepMs));
-        heldBack = true;
-      } else {
-        EncodeInput input;
-        input.pixels = frame.image.data();
-        input.width = frame.width;
-        input.height = frame.height;
-        input.scale = 100;
-        input.frameIndex = frameIndex;
-        input.cursorX = frame.cursorX;
-        input.cursorY = frame.cursorY;
-        input.cursorVisible = frame.cursorVisible;
-        input.quality = kFrameQuality;
-        input.dirty = pending;
-        if (!encoder.encode(input, reference, payload)) {
-          logPrintf("[HOST] falha ao codificar o quadro\n");
-          return false;
-        }
-        double sendMs = 0;
-        if (!payload.empty()) {
-          const Clock::time_point sendStart = Clock::now();
-          if (!sendRecord(channel, uint8_t(MessageType::kFrameUpdate), payload)) return false;
-          sendMs = millisecondsSince(sendStart);
-          if (++framesSent % kFrameLogEvery == 1) {
-            logPrintf("[HOST] escala %d%% pacote %u bytes envio %.0f ms\n", 100, unsigned(payload.size()),
-                      sendMs);
-          }
-        }
-        pending.clear();
-        ++frameIndex;
-        lastGeneration = frame.generation;
-        intervalMs = nextFrameIntervalMs(sendMs);
-      }
-    }
-    if (heldBack) continue;
-    const Clock::time_point due = start + std::chrono::milliseconds(intervalMs);
+    const Clock::time_point due = start + std::chrono::milliseconds(state.intervalMs);
     if (Clock::now() < due) std::this_thread::sleep_until(due);
   }
   return true;

@@ -4,7 +4,7 @@
 
 #include "base/log.h"
 #include "crypto/crypto.h"
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 #include "store/connection_lists.h"
 #include "store/password_store.h"
 

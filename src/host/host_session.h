@@ -14,9 +14,9 @@
 #include <string>
 #include <thread>
 
-#include "app/host_state.h"
-#include "crypto/handshake.h"
-#include "crypto/secure_channel.h"
+#include "host/host_state.h"
+#include "net/channel_handshake.h"
+#include "net/secure_channel.h"
 #include "host/input_injector.h"
 #include "host/monitor_selection.h"
 #include "host/password_guard.h"
@@ -99,7 +99,13 @@ class HostService {
   void captureBody();
   void hostInputThread();
   void hostSupervisorThread();
+  // The send loop's steps; capture thread only.
+  struct SendState;
+  enum class SendStep { kSent, kHeldBack, kFailed };
   bool sendLoop(ScreenCapturer& capturer, MonitorSet& monitors);
+  bool switchMonitorIfAsked(ScreenCapturer& capturer, MonitorSet& monitors, SendState& state);
+  bool collectChanges(ScreenCapturer& capturer, SendState& state, bool& encodeNow);
+  SendStep encodeAndSend(const CaptureFrame& frame, SendState& state);
   void setMonitorRect(const PixelRect& rect);
   PixelRect monitorRect();
 

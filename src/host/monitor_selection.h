@@ -10,7 +10,7 @@
 namespace px {
 
 struct MonitorSet {
-  std::vector<MonitorInfo> monitors;  // sorted, at most kMaxCaptureMonitors, never empty once started
+  std::vector<MonitorInfo> monitors;  // sorted, at most kMaxMonitors, never empty once started
   int current = 0;                    // index of the captured entry
 };
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "relay/relay_protocol.h"
+#include "protocol/relay_protocol.h"
 
 namespace px {
 

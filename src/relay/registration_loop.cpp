@@ -6,7 +6,7 @@
 #include "base/log.h"
 #include "crypto/identity_key.h"
 #include "relay/relay_config.h"
-#include "relay/relay_protocol.h"
+#include "protocol/relay_protocol.h"
 
 namespace px {
 namespace {
@@ -23,7 +23,7 @@ class Attempt {
   Outcome run();
 
  private:
-  void setStatus(int status) {
+  void setStatus(RelayStatus status) {
     if (ctx_.state->exchangeStatus(status)) ctx_.events->relayStatusChanged();
   }
   void setId(const std::string& id) {
@@ -42,7 +42,7 @@ class Attempt {
 
 Outcome Attempt::run() {
   const RelayConfig& config = relayConfig();
-  setStatus(kRelayConnecting);
+  setStatus(RelayStatus::kConnecting);
   logPrintf("[RELAY] Conectando a %s:%d...\n", config.primaryHost.c_str(), int(config.port));
   if (!connectRelay(channel_)) {
     logPrintf("[RELAY] Conexao falhou, tentando em 5s...\n");
@@ -92,7 +92,7 @@ Outcome Attempt::run() {
 
   logPrintf("[RELAY] Registrado com ID: %s\n", confirmation.id.c_str());
   setId(confirmation.id);
-  setStatus(kRelayRegistered);
+  setStatus(RelayStatus::kRegistered);
   return waitForViewer();
 }
 
@@ -110,7 +110,7 @@ Outcome Attempt::waitForViewer() {
   }
   logPrintf("[RELAY] Conexao com relay perdida, re-registrando...\n");
   setId(std::string());
-  setStatus(kRelayConnecting);
+  setStatus(RelayStatus::kConnecting);
   return Outcome::kLost;
 }
 

@@ -13,15 +13,10 @@
 #include <string>
 
 #include "crypto/crypto.h"
-#include "crypto/secure_channel.h"
+#include "net/secure_channel.h"
+#include "relay/relay_status.h"
 
 namespace px {
-
-enum RelayStatus : int {
-  kRelayNotStarted = 0,
-  kRelayConnecting = 1,  // connecting or re-registering
-  kRelayRegistered = 2,
-};
 
 // What the loop reports to the shell, which maps these to window messages. Called on the
 // registration thread.
@@ -37,11 +32,11 @@ class RegistrationEvents {
 // The registration state the main window shows.
 class RegistrationState {
  public:
-  int status() const { return status_.load(); }
+  RelayStatus status() const { return status_.load(); }
   std::string currentId() const;
 
   // Writers: the registration thread. Each returns whether the value changed (status) or was set.
-  bool exchangeStatus(int status) { return status_.exchange(status) != status; }
+  bool exchangeStatus(RelayStatus status) { return status_.exchange(status) != status; }
   void setCurrentId(const std::string& id);
 
   // Any thread, after clearing the running flag: wakes the loop if it is blocked waiting for a
@@ -51,7 +46,7 @@ class RegistrationState {
   void setWaitingChannel(SecureChannel* channel);
 
  private:
-  std::atomic<int> status_{kRelayNotStarted};
+  std::atomic<RelayStatus> status_{RelayStatus::kNotStarted};
   mutable std::mutex lock_;
   std::string id_;                     // guarded by lock_
   SecureChannel* waiting_ = nullptr;   // guarded by lock_

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "crypto/crypto.h"
-#include "crypto/secure_channel.h"
+#include "net/secure_channel.h"
 
 namespace px {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "crypto/secure_channel.h"
-#include "relay/relay_protocol.h"
+#include "net/secure_channel.h"
+#include "protocol/relay_protocol.h"
 
 namespace px {
 

@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::string_view kCurrentMagic = "PXP2";
 constexpr std::string_view kLegacyMagic = "PXPW";
-constexpr std::string_view kProofLabel = "parvolex-pw-v3";
 constexpr size_t kCurrentFileSize = 4 + kPasswordSaltSize + 4 + 32;
 constexpr size_t kLegacyFileSize = 4 + kPasswordSaltSize + 32;
 constexpr size_t kMaxFileRead = 4096;
@@ -96,30 +95,6 @@ PasswordRecord readPasswordStoreLocked() { return store; }
 PasswordRecord readPasswordStore() {
   std::lock_guard lock(passwordStoreLock());
   return store;
-}
-
-bool hashAccessPassword(ByteView password, const PasswordSalt& salt, uint32_t iterations,
-                        Digest32& hash) {
-  // The count comes from the remote host: never let it buy more work than the limit.
-  if (iterations > kMaxPasswordIterations) return false;
-  if (iterations != kLegacyPasswordIterations)
-    return pbkdf2Sha256(password, salt, iterations, hash);
-  hash = sha256({salt, password});
-  return true;
-}
-
-bool accessPasswordProof(const Digest32& passwordHash, const SessionHash& session,
-                         Digest32& proof) {
-  return hmacSha256(passwordHash, {asBytes(kProofLabel), session}, proof);
-}
-
-bool accessProofMatches(const Digest32& passwordHash, const SessionHash& session,
-                        const Digest32& receivedProof) {
-  Digest32 expected;
-  if (!accessPasswordProof(passwordHash, session, expected)) return false;
-  const bool same = constantTimeEqual(expected, receivedProof);
-  secureWipe(expected);
-  return same;
 }
 
 }  // namespace px

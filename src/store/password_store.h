@@ -1,6 +1,6 @@
 // The unattended-access password: a salted, stretched hash kept in unattended.bin in the data
-// folder and in a process-wide store under one lock, and the proof by which a viewer shows that
-// it knows the password, bound to one channel's session hash.
+// folder and in a process-wide store under one lock. The hash and the proof a viewer sends are
+// in protocol/access_password.h.
 //
 // unattended.bin, 56 bytes: "PXP2", salt (16), iterations (u32 LE), PBKDF2-SHA-256 hash (32).
 // The older 52-byte form "PXPW", salt (16), SHA-256(salt || password) (32) is still read.
@@ -12,16 +12,12 @@
 
 #include "base/bytes.h"
 #include "crypto/crypto.h"
+#include "protocol/access_password.h"
 
 namespace px {
 
 constexpr const char* kPasswordFileName = "unattended.bin";
-constexpr size_t kPasswordSaltSize = 16;
 constexpr uint32_t kPasswordIterations = 100000;      // written by setAccessPassword
-constexpr uint32_t kMaxPasswordIterations = 2000000;  // read or computed at most
-constexpr uint32_t kLegacyPasswordIterations = 0;     // marks the SHA-256 hash of "PXPW"
-
-using PasswordSalt = std::array<uint8_t, kPasswordSaltSize>;
 
 struct PasswordRecord {
   bool hasPassword = false;
@@ -46,19 +42,6 @@ bool setAccessPassword(ByteView password);
 PasswordRecord readPasswordStore();
 // The same for a caller that already holds passwordStoreLock().
 PasswordRecord readPasswordStoreLocked();
-
-// PBKDF2-SHA-256 with `iterations`, or SHA-256(salt || password) when iterations is 0. False
-// above kMaxPasswordIterations (an offer no viewer computes) or on a provider failure.
-bool hashAccessPassword(ByteView password, const PasswordSalt& salt, uint32_t iterations,
-                        Digest32& hash);
-
-// HMAC-SHA-256 keyed by the password hash over "parvolex-pw-v3" || session hash.
-bool accessPasswordProof(const Digest32& passwordHash, const SessionHash& session, Digest32& proof);
-
-// The host's check of a viewer's proof against the stored hash, comparing all 32 bytes in
-// constant time. False on a provider failure.
-bool accessProofMatches(const Digest32& passwordHash, const SessionHash& session,
-                        const Digest32& receivedProof);
 
 // The file's bytes and their reading, apart from the file system and the lock.
 Bytes encodePasswordFile(const PasswordRecord& record);

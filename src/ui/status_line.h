@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/host_state.h"
+#include "host/host_state.h"
 #include "relay/relay_status.h"
 
 namespace px {

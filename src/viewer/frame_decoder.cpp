@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/log.h"
-#include "host/frame_format.h"
-#include "host/tile_workers.h"
+#include "protocol/frame_format.h"
+#include "base/worker_pool.h"
 
 namespace px {
 namespace {
@@ -183,7 +183,10 @@ bool FrameDecoder::drawTile(const Tile& tile, Slot& slot, const Canvas& c) {
 
 bool FrameDecoder::readTiles(ByteView payload, const Canvas& c, bool& shareable) {
   tiles_.clear();
-  const int count = loadLe16(payload.data() + kFrameTileCountAt);
+  FrameHeader header;
+  readFrameHeader(payload, header);
+  // The count is taken as 16 bits: the upper two bytes are always 0 on the wire.
+  const int count = uint16_t(header.tileCount);
   if (count == 0) return true;
   const int64_t gridArea = int64_t(c.gridWidth) * c.gridHeight;
   if (gridArea > kMaxGridPixels) return false;
@@ -196,10 +199,10 @@ bool FrameDecoder::readTiles(ByteView payload, const Canvas& c, bool& shareable)
   size_t p = kFrameHeaderSize;
   for (int i = 0; i < count; ++i) {
     if (payload.size() - p < kTileHeaderSize) return false;
-    const uint8_t* t = payload.data() + p;
-    const int x = loadLe16(t), y = loadLe16(t + 2), w = loadLe16(t + 4), h = loadLe16(t + 6);
-    const uint8_t kind = t[8];
-    const uint32_t length = loadLe32(t + 10);
+    const TileHeader t = readTileHeader(payload.data() + p);
+    const int x = t.x, y = t.y, w = t.w, h = t.h;
+    const uint8_t kind = t.kind;
+    const uint32_t length = t.length;
     if (length > payload.size() - (p + kTileHeaderSize) || w == 0 || h == 0 ||
         x + w > c.gridWidth || y + h > c.gridHeight) {
       return false;
@@ -228,7 +231,7 @@ bool FrameDecoder::startHelpers() {
   if (workers_) return true;
   try {
     while (int(slots_.size()) < threads_) slots_.push_back(std::make_unique<Slot>());
-    workers_ = std::make_unique<TileWorkers>(threads_);
+    workers_ = std::make_unique<WorkerPool>(threads_);
     return true;
   } catch (const std::exception&) {  // no thread or no memory: draw on this thread
     logPrintf("[VIEWER] thread auxiliar de tiles FALHOU; decodificando numa thread\n");
@@ -254,15 +257,14 @@ bool FrameDecoder::drawShared(const Canvas& c) {
 
 bool FrameDecoder::decodeTiledFrame(ByteView payload, uint8_t* image, int imageWidth,
                                     int imageHeight) {
-  if (payload.size() < kFrameHeaderSize || !image || imageWidth < 1 || imageHeight < 1) {
+  FrameHeader header;
+  if (!image || imageWidth < 1 || imageHeight < 1 || !readFrameHeader(payload, header)) {
     return false;
   }
-  const uint8_t* header = payload.data();
-  const int gridW = loadLe16(header + kFrameGridWidthAt);
-  const int gridH = loadLe16(header + kFrameGridHeightAt);
-  if (loadLe32(header + kFrameMagicAt) != kFrameMagic || gridW == 0 || gridH == 0 ||
-      loadLe16(header + kFrameScreenWidthAt) != uint16_t(imageWidth) ||
-      loadLe16(header + kFrameScreenHeightAt) != uint16_t(imageHeight)) {
+  const int gridW = header.gridWidth;
+  const int gridH = header.gridHeight;
+  if (gridW == 0 || gridH == 0 || header.screenWidth != uint16_t(imageWidth) ||
+      header.screenHeight != uint16_t(imageHeight)) {
     return false;
   }
   const Canvas canvas{image, imageWidth, imageHeight, gridW, gridH};

@@ -15,7 +15,7 @@
 
 namespace px {
 
-class TileWorkers;
+class WorkerPool;
 
 // Largest unpacked blob (the legacy frame format's whole payload).
 inline constexpr size_t kMaxBlobSize = 0x10000000;
@@ -82,7 +82,7 @@ class FrameDecoder {
 
   int threads_;
   std::vector<std::unique_ptr<Slot>> slots_;  // one per thread; [0] is the caller's
-  std::unique_ptr<TileWorkers> workers_;      // created on first use
+  std::unique_ptr<WorkerPool> workers_;      // created on first use
   std::vector<Tile> tiles_;
   std::vector<uint32_t> order_;
   TileCells cells_;

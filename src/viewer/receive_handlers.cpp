@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "base/log.h"
-#include "host/frame_format.h"
-#include "host/session_messages.h"
+#include "protocol/frame_format.h"
+#include "protocol/session_messages.h"
 #include "viewer/utf16_text.h"
 
 namespace px {

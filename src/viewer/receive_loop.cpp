@@ -1,6 +1,6 @@
 #include <optional>
 
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 #include "viewer/thumbnail.h"
 #include "viewer/viewer_session.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 
 namespace px {
 

@@ -5,11 +5,12 @@
 #include <thread>
 
 #include "base/log.h"
-#include "crypto/handshake.h"
-#include "host/session_messages.h"
+#include "base/scoped_wipe.h"
+#include "net/channel_handshake.h"
+#include "protocol/session_messages.h"
 #include "relay/login_worker.h"
 #include "store/connection_lists.h"
-#include "store/password_store.h"
+#include "protocol/access_password.h"
 #include "viewer/utf16_text.h"
 #include "viewer/viewer_input.h"
 
@@ -45,6 +46,7 @@ void fillProof(const std::string& password, const PasswordParams& params,
   if (password.empty() || params.iterations > kMaxPasswordIterations) return;
   Digest32 key{};
   Digest32 out{};
+  ScopedWipe wipeKey(key), wipeOut(out);
   PasswordSalt salt;
   std::copy(params.salt.begin(), params.salt.end(), salt.begin());
   if (hashAccessPassword(ByteView(reinterpret_cast<const uint8_t*>(password.data()),
@@ -53,8 +55,6 @@ void fillProof(const std::string& password, const PasswordParams& params,
       accessPasswordProof(key, sessionHash, out)) {
     std::copy(out.begin(), out.end(), proof.begin());
   }
-  secureWipe(key.data(), key.size());
-  secureWipe(out.data(), out.size());
 }
 
 bool openTunnel(ViewerSession& session, ViewerUi& ui, const TunnelOpener& tunnel,
@@ -69,17 +69,10 @@ bool openTunnel(ViewerSession& session, ViewerUi& ui, const TunnelOpener& tunnel
   return false;
 }
 
-// Steps from the handshake to the host's hello. On success the image has its size and the
-// session knows whether control was granted. False after a failure text (or a quiet stop).
-bool negotiate(ViewerSession& session, ViewerUi& ui, const std::string& password,
-               const ViewerTimeouts& timeouts, const PublicKey64& relayHostKey) {
-  SecureChannel& channel = *session.channel;
-  ui.setStatus("Estabelecendo conexao segura...");
-  setReceiveTimeout(channel, timeouts.secure);
-  setKeepAlive(channel, kKeepAliveIdleMs, kKeepAliveIntervalMs);
-
+// The handshake, and the host's identity checked against the key the relay gave for the ID.
+bool verifyHostIdentity(ViewerSession& session, ViewerUi& ui, const PublicKey64& relayHostKey) {
   PublicKey64 provedKey{};
-  if (!viewerHandshake(channel, provedKey)) {
+  if (!viewerHandshake(*session.channel, provedKey)) {
     viewerError(session, ui, "Erro: falha na conexao segura");
     return false;
   }
@@ -89,7 +82,13 @@ bool negotiate(ViewerSession& session, ViewerUi& ui, const std::string& password
     ui.showSecurityAlert();
     return false;
   }
+  return true;
+}
 
+// Reads the host's password parameters and answers with this side's access request, carrying a
+// proof of the password when one was given.
+bool sendAccessRequest(ViewerSession& session, ViewerUi& ui, const std::string& password) {
+  SecureChannel& channel = *session.channel;
   Bytes payload;
   std::optional<PasswordParams> params;
   if (receiveExpected(channel, MessageType::kPasswordParams, kPasswordParamsSize, payload))
@@ -98,22 +97,24 @@ bool negotiate(ViewerSession& session, ViewerUi& ui, const std::string& password
     viewerError(session, ui, "Erro: versao do Parvolex remoto incompativel");
     return false;
   }
-
   AccessRequest request;
+  ScopedWipe wipeProof(request.proof);
   request.computerId = ui.ownComputerId();
   request.displayName = ui.displayName();
   fillProof(password, *params, channel.sessionHash(), request.proof);
   Bytes requestBytes = buildAccessRequest(request);
-  secureWipe(request.proof.data(), request.proof.size());
-  const bool sent = sendRecord(channel, uint8_t(MessageType::kAccessRequest), requestBytes);
-  secureWipe(requestBytes.data(), requestBytes.size());
-  if (!sent) {
-    viewerError(session, ui, "Erro: conexao perdida");
-    return false;
-  }
+  ScopedWipe wipeRequest(requestBytes);
+  if (sendRecord(channel, uint8_t(MessageType::kAccessRequest), requestBytes)) return true;
+  viewerError(session, ui, "Erro: conexao perdida");
+  return false;
+}
 
+// The host's decision; on acceptance the session knows whether control was granted.
+bool awaitAccessReply(ViewerSession& session, ViewerUi& ui, const ViewerTimeouts& timeouts) {
+  SecureChannel& channel = *session.channel;
   ui.setStatus("Aguardando o outro lado aceitar...");
   setReceiveTimeout(channel, timeouts.accessReply);
+  Bytes payload;
   std::optional<AccessReply> reply;
   if (receiveExpected(channel, MessageType::kAccessReply, kAccessReplySize, payload))
     reply = parseAccessReply(payload);
@@ -128,8 +129,14 @@ bool negotiate(ViewerSession& session, ViewerUi& ui, const std::string& password
   session.controlGranted = reply->control;
   logPrintf("[VIEWER] Acesso aceito (controle=%d) %s\n", session.controlGranted ? 1 : 0,
             session.remoteId.c_str());
+  return true;
+}
 
+// The host's hello gives the screen size the image takes.
+bool awaitHostHello(ViewerSession& session, ViewerUi& ui, const ViewerTimeouts& timeouts) {
+  SecureChannel& channel = *session.channel;
   setReceiveTimeout(channel, timeouts.hostHello);
+  Bytes payload;
   std::optional<HostHello> hello;
   if (receiveExpected(channel, MessageType::kHostHello, kHostHelloSize, payload))
     hello = parseHostHello(payload);
@@ -140,7 +147,6 @@ bool negotiate(ViewerSession& session, ViewerUi& ui, const std::string& password
   }
   setReceiveTimeout(channel, 0);
   if (!stillWanted(session, ui)) return false;
-
   {
     std::lock_guard lock(session.image.lock);
     session.image.width = hello->width;
@@ -151,6 +157,18 @@ bool negotiate(ViewerSession& session, ViewerUi& ui, const std::string& password
   logPrintf("[VIEWER] Handshake OK: %dx%d %s\n", int(hello->width), int(hello->height),
             session.remoteId.c_str());
   return true;
+}
+
+// Steps from the handshake to the host's hello. On success the image has its size and the
+// session knows whether control was granted. False after a failure text (or a quiet stop).
+bool negotiate(ViewerSession& session, ViewerUi& ui, const std::string& password,
+               const ViewerTimeouts& timeouts, const PublicKey64& relayHostKey) {
+  ui.setStatus("Estabelecendo conexao segura...");
+  setReceiveTimeout(*session.channel, timeouts.secure);
+  setKeepAlive(*session.channel, kKeepAliveIdleMs, kKeepAliveIntervalMs);
+  return verifyHostIdentity(session, ui, relayHostKey) &&
+         sendAccessRequest(session, ui, password) && awaitAccessReply(session, ui, timeouts) &&
+         awaitHostHello(session, ui, timeouts);
 }
 
 bool prepareImage(ViewerSession& session, ViewerUi& ui) {

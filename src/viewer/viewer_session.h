@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/secure_channel.h"
+#include "net/secure_channel.h"
 #include "relay/sealed_request.h"
 #include "viewer/receive_handlers.h"
 #include "viewer/screen_image.h"

@@ -61,6 +61,9 @@ stopHost() { kill -TERM "$host_pid"; wait "$host_pid" || fail "host exited with 
 # outnumber the viewers that arrived.
 waiting() { [ "$(registrations)" -gt "$(grep -c 'Viewer conectou via ID' "$work/host.log")" ]; }
 awaitHost() { waitFor 10 waiting || fail "host did not register again ($1)"; }
+# The viewer's Bye ends its side at once; the host's side ends when its supervisor sees it.
+idle() { [ "$(grep '^\[STATUS\]' "$work/host.log" | tail -1)" = "[STATUS] Pronto. Aguardando conexão..." ]; }
+awaitIdleHost() { awaitHost "$1"; waitFor 10 idle || fail "host did not return to idle ($1)"; }
 view() { XDG_DATA_HOME="$work/viewdata" timeout 60 "$build/tools/parvolex-view" "$id" --relay-config "$work/view.cfg" "$@"; }
 keysTyped() { grep '^key ' "$work/fixture.log" | cut -c5- | tr -d '\n'; }
 
@@ -76,14 +79,14 @@ cat "$work/compare.log"
 waitFor 5 grep -q "ola host" "$work/host.log" || fail "chat did not reach the host"
 
 step "click and typed text reach the X server (saved login reused)"
-awaitHost "after the first session"
+awaitIdleHost "after the first session"
 view --frames 1 --click 100,120 --type "Ola mundo 42." >"$work/view-input.log" 2>&1 || fail "input viewer"
 loc=$(xdotool getmouselocation)
 case "$loc" in "x:100 y:120 "*) ;; *) fail "pointer at $loc";; esac
 waitFor 5 grep -q '^click 100,120 1$' "$work/fixture.log" || fail "click did not reach the window"
 waitFor 5 sh -c "[ \"\$(grep '^key ' '$work/fixture.log' | cut -c5- | tr -d '\n')\" = 'Ola mundo 42.' ]" ||
   fail "typed text arrived as '$(keysTyped)'"
-awaitHost "after two sessions"
+awaitIdleHost "after two sessions"
 
 step "a second viewer while busy is refused; the running session goes on"
 view --seconds 6 >"$work/view-long.log" 2>&1 & long=$!
@@ -95,7 +98,7 @@ wait $long || fail "the running session failed after the busy refusal"
 grep -q '^Bye' "$work/view-long.log" || fail "the running session did not end with Bye"
 
 step "Bye from the host ends the viewer cleanly"
-awaitHost "after the busy refusal"
+awaitIdleHost "after the busy refusal"
 view --seconds 30 >"$work/view-hostbye.log" 2>&1 & long=$!
 waitFor 10 grep -q 'Acesso aceito' "$work/view-hostbye.log" || fail "the session did not start"
 stopHost control

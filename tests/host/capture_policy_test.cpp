@@ -102,7 +102,7 @@ TEST(CapturePolicy, CapSwapsACurrentEntryThatWouldBeCut) {
     for (int i = 0; i < c.count; ++i) m.push_back(monitorAt(uint32_t(i), i * 100, 0));
     int current = c.current;
     EXPECT_EQ(capMonitorList(m, current), c.swapped) << c.count << "/" << c.current;
-    EXPECT_EQ(m.size(), size_t(std::min(c.count, kMaxCaptureMonitors)));
+    EXPECT_EQ(m.size(), size_t(std::min(c.count, kMaxMonitors)));
     EXPECT_EQ(current, c.currentAfter);
     EXPECT_EQ(m[0].outputIndex, c.firstOutputAfter);
   }

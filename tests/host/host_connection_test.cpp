@@ -6,11 +6,11 @@
 #include <future>
 
 #include "support/ecdh_support.h"
-#include "crypto/channel_pair.h"
+#include "net/channel_pair.h"
 #include "host/host_test_support.h"
-#include "crypto/handshake.h"
+#include "net/channel_handshake.h"
 #include "host/host_session.h"
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 #include "store/connection_lists.h"
 #include "store/password_store.h"
 #include "store/store_test_support.h"

@@ -3,13 +3,13 @@
 // switches) and the input thread (view-only, Ping, chat, Bye).
 #include <gtest/gtest.h>
 
-#include "crypto/channel_pair.h"
+#include "net/channel_pair.h"
 #include "host/frame_encoder.h"
-#include "host/frame_format.h"
+#include "protocol/frame_format.h"
 #include "host/host_session.h"
 #include "host/host_test_support.h"
 #include "host/recording_input_injector.h"
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 #include "viewer/frame_decoder.h"
 
 namespace px {
@@ -37,20 +37,19 @@ struct FrameInfo {
 
 FrameInfo frameInfo(const Bytes& p) {
   FrameInfo f;
-  EXPECT_GE(p.size(), kFrameHeaderSize);
-  if (p.size() < kFrameHeaderSize) return f;
-  EXPECT_EQ(loadLe32(p.data() + kFrameMagicAt), kFrameMagic);
-  f.index = loadLe32(p.data() + kFrameIndexAt);
-  f.screenWidth = loadLe16(p.data() + kFrameScreenWidthAt);
-  f.screenHeight = loadLe16(p.data() + kFrameScreenHeightAt);
-  f.tiles = loadLe32(p.data() + kFrameTileCountAt);
+  FrameHeader header;
+  EXPECT_TRUE(readFrameHeader(p, header));
+  f.index = header.frameIndex;
+  f.screenWidth = header.screenWidth;
+  f.screenHeight = header.screenHeight;
+  f.tiles = header.tileCount;
   size_t at = kFrameHeaderSize;
   for (uint32_t i = 0; i < f.tiles && at + kTileHeaderSize <= p.size(); ++i) {
-    TileRect r{loadLe16(p.data() + at), loadLe16(p.data() + at + 2), loadLe16(p.data() + at + 4),
-               loadLe16(p.data() + at + 6)};
+    const TileHeader tile = readTileHeader(p.data() + at);
+    const TileRect r{tile.x, tile.y, tile.w, tile.h};
     f.rects.push_back(r);
     f.area += int64_t(r.w) * r.h;
-    at += kTileHeaderSize + loadLe32(p.data() + at + 10);
+    at += kTileHeaderSize + tile.length;
   }
   return f;
 }

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "crypto/secure_channel.h"
+#include "net/secure_channel.h"
 #include "host/fake_screen_capturer.h"
 #include "host/host_session.h"
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 
 namespace px::test {
 

@@ -33,7 +33,7 @@ TEST(MonitorSelection, TenMonitorsWithCurrentAtNineKeepEightAndCurrentFirst) {
   FakeScreenCapturer capturer(row(10));
   MonitorSet set;
   ASSERT_TRUE(startCapture(capturer, set));
-  EXPECT_EQ(set.monitors.size(), size_t(kMaxCaptureMonitors));
+  EXPECT_EQ(set.monitors.size(), size_t(kMaxMonitors));
   EXPECT_EQ(set.current, 0);
   EXPECT_EQ(set.monitors[0].outputIndex, 0u);
   EXPECT_EQ(capturer.frame().desktop, set.monitors[0].desktop);

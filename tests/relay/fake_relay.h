@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "support/ecdh_support.h"
-#include "crypto/tcp_socket.h"
+#include "net/tcp_socket.h"
 #include "relay/relay_config.h"
-#include "relay/relay_protocol.h"
+#include "protocol/relay_protocol.h"
 
 namespace px::test {
 

@@ -66,7 +66,7 @@ TEST_F(RelayClientTest, RegistrationRefusalIsReportedAsRefused) {
     FakeRelay::sendByte(s, kRefusalTooManyAttempts);
   });
   EXPECT_EQ(registerOnce(context_), RegistrationOutcome::kRefused);
-  EXPECT_EQ(state_.status(), kRelayConnecting);
+  EXPECT_EQ(state_.status(), RelayStatus::kConnecting);
   EXPECT_EQ(events_.changes, 1);
 }
 
@@ -121,7 +121,7 @@ TEST_F(RelayClientTest, ViewerNoticeHandsOverTheSameConnectionOnce) {
   EXPECT_EQ(registerOnce(context_), RegistrationOutcome::kViewerJoined);
   ASSERT_EQ(events_.arrived.size(), 1u);
   EXPECT_EQ(state_.currentId(), "123456789");  // shown until the next registration replaces it
-  EXPECT_EQ(state_.status(), kRelayRegistered);
+  EXPECT_EQ(state_.status(), RelayStatus::kRegistered);
   Bytes fromViewer(6);
   ASSERT_TRUE(receiveExactly(*events_.arrived[0], fromViewer));
   EXPECT_EQ(fromViewer, Bytes(asBytes("viewer").begin(), asBytes("viewer").end()));
@@ -132,7 +132,7 @@ TEST_F(RelayClientTest, LostRegisteredConnectionClearsTheId) {
   relay_.serve([&](NativeSocket s) { relay_.registerHost(s, "123456789", "123456789"); });
   EXPECT_EQ(registerOnce(context_), RegistrationOutcome::kLost);
   EXPECT_EQ(state_.currentId(), "");
-  EXPECT_EQ(state_.status(), kRelayConnecting);
+  EXPECT_EQ(state_.status(), RelayStatus::kConnecting);
   EXPECT_TRUE(events_.arrived.empty());
 }
 

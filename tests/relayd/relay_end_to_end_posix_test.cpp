@@ -8,13 +8,13 @@
 #include <condition_variable>
 #include <deque>
 
-#include "crypto/handshake.h"
+#include "net/channel_handshake.h"
 #include "relay/login_state.h"
 #include "relay/login_worker.h"
 #include "relay/registration_loop.h"
 #include "relay/relay_config.h"
 #include "relay/sealed_request.h"
-#include "relayd/relay_process_posix.h"
+#include "support/relay_process_posix.h"
 #include "support/test_paths.h"
 
 namespace px {
@@ -50,8 +50,8 @@ class TestHost : public RegistrationEvents, public HandshakeSigner {
   // The ID once registered, or empty after `timeout`.
   std::string waitForId(std::chrono::milliseconds timeout = 10s) {
     std::unique_lock lock(lock_);
-    changed_.wait_for(lock, timeout, [&] { return state_.status() == kRelayRegistered; });
-    return state_.status() == kRelayRegistered ? state_.currentId() : std::string();
+    changed_.wait_for(lock, timeout, [&] { return state_.status() == RelayStatus::kRegistered; });
+    return state_.status() == RelayStatus::kRegistered ? state_.currentId() : std::string();
   }
   std::unique_ptr<SecureChannel> waitForViewer(std::chrono::milliseconds timeout = 10s) {
     std::unique_lock lock(lock_);
@@ -61,7 +61,7 @@ class TestHost : public RegistrationEvents, public HandshakeSigner {
     arrived_.pop_front();
     return channel;
   }
-  bool waitForStatus(int status, std::chrono::milliseconds timeout = 10s) {
+  bool waitForStatus(RelayStatus status, std::chrono::milliseconds timeout = 10s) {
     std::unique_lock lock(lock_);
     return changed_.wait_for(lock, timeout, [&] { return state_.status() == status; });
   }
@@ -217,7 +217,7 @@ TEST_F(RelayEndToEndTest, ViewerLogsInTunnelsHandshakesAndLogsOut) {
   hostSide.join();
 
   // The host registered again on a fresh connection, under the same ID.
-  EXPECT_TRUE(host.waitForStatus(kRelayRegistered));
+  EXPECT_TRUE(host.waitForStatus(RelayStatus::kRegistered));
   EXPECT_EQ(host.state().currentId(), id);
 
   logoutWorker(result->token);
@@ -369,7 +369,7 @@ TEST_F(RelayEndToEndTest, ARelayWithAnotherKeyRaisesTheAlarms) {
 
   TestHost host;
   EXPECT_EQ(host.waitForId(1500ms), "");
-  EXPECT_EQ(host.state().status(), kRelayConnecting);
+  EXPECT_EQ(host.state().status(), RelayStatus::kConnecting);
 }
 
 TEST_F(RelayEndToEndTest, WithoutAPinnedKeyRegistrationTrustsTheFirstKeyButSealedRequestsRefuse) {
@@ -395,7 +395,7 @@ TEST_F(RelayEndToEndTest, ANewerRegistrationOfTheSameKeyReplacesTheWaitingOne) {
   TestHost second(P256KeyPair::fromPrivateScalar(scalar));
   EXPECT_EQ(second.waitForId(), id);
   // The first lost its registered connection and went back to connecting.
-  EXPECT_TRUE(first.waitForStatus(kRelayConnecting));
+  EXPECT_TRUE(first.waitForStatus(RelayStatus::kConnecting));
 }
 
 TEST_F(RelayEndToEndTest, SilentConnectionsAreClosedAfterTheStepTimeout) {

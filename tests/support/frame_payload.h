@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "host/frame_format.h"
+#include "protocol/frame_format.h"
 
 namespace px::test {
 
@@ -26,32 +26,28 @@ struct ParsedFrame {
 
 // Assumes a well-formed payload (the encoder's); false otherwise.
 inline bool parseFramePayload(ByteView p, ParsedFrame& out) {
-  if (p.size() < kFrameHeaderSize || loadLe32(p.data()) != kFrameMagic) return false;
+  FrameHeader header;
+  if (!readFrameHeader(p, header)) return false;
   out = {};
-  out.scale = p[4];
-  out.cursorVisible = p[5] != 0;
-  out.gridWidth = loadLe16(&p[8]);
-  out.gridHeight = loadLe16(&p[10]);
-  out.screenWidth = loadLe16(&p[12]);
-  out.screenHeight = loadLe16(&p[14]);
-  out.index = loadLe32(&p[16]);
-  out.cursorX = int32_t(loadLe32(&p[20]));
-  out.cursorY = int32_t(loadLe32(&p[24]));
-  const uint32_t count = loadLe32(&p[28]);
+  out.scale = header.scale;
+  out.cursorVisible = header.cursorVisible;
+  out.gridWidth = header.gridWidth;
+  out.gridHeight = header.gridHeight;
+  out.screenWidth = header.screenWidth;
+  out.screenHeight = header.screenHeight;
+  out.index = header.frameIndex;
+  out.cursorX = header.cursorX;
+  out.cursorY = header.cursorY;
   size_t at = kFrameHeaderSize;
-  for (uint32_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < header.tileCount; ++i) {
     if (p.size() - at < kTileHeaderSize) return false;
-    FrameTile t{loadLe16(&p[at]),
-                loadLe16(&p[at + 2]),
-                loadLe16(&p[at + 4]),
-                loadLe16(&p[at + 6]),
-                p[at + 8],
-                {}};
-    const uint32_t size = loadLe32(&p[at + 10]);
-    if (size > p.size() - at - kTileHeaderSize) return false;
-    t.data.assign(p.begin() + at + kTileHeaderSize, p.begin() + at + kTileHeaderSize + size);
+    const TileHeader tile = readTileHeader(&p[at]);
+    if (tile.length > p.size() - at - kTileHeaderSize) return false;
+    FrameTile t{tile.x, tile.y, tile.w, tile.h, tile.kind, {}};
+    const size_t data = at + kTileHeaderSize;
+    t.data.assign(p.begin() + data, p.begin() + data + tile.length);
     out.tiles.push_back(std::move(t));
-    at += kTileHeaderSize + size;
+    at = data + tile.length;
   }
   return at == p.size();
 }
@@ -59,26 +55,17 @@ inline bool parseFramePayload(ByteView p, ParsedFrame& out) {
 class FrameBuilder {
  public:
   FrameBuilder(int gridW, int gridH, int screenW, int screenH) : payload_(kFrameHeaderSize, 0) {
-    storeLe32(&payload_[0], kFrameMagic);
-    payload_[4] = 100;
-    storeLe16(&payload_[6], kTileSize);
-    storeLe16(&payload_[8], uint16_t(gridW));
-    storeLe16(&payload_[10], uint16_t(gridH));
-    storeLe16(&payload_[12], uint16_t(screenW));
-    storeLe16(&payload_[14], uint16_t(screenH));
+    FrameHeader header;
+    header.gridWidth = uint16_t(gridW);
+    header.gridHeight = uint16_t(gridH);
+    header.screenWidth = uint16_t(screenW);
+    header.screenHeight = uint16_t(screenH);
+    writeFrameHeader(payload_.data(), header);
   }
   // Appends a tile; the count in the header follows unless forced with setCount.
   FrameBuilder& tile(int x, int y, int w, int h, uint8_t kind, ByteView data) {
-    uint8_t header[kTileHeaderSize] = {};
-    storeLe16(&header[0], uint16_t(x));
-    storeLe16(&header[2], uint16_t(y));
-    storeLe16(&header[4], uint16_t(w));
-    storeLe16(&header[6], uint16_t(h));
-    header[8] = kind;
-    storeLe32(&header[10], uint32_t(data.size()));
-    payload_.insert(payload_.end(), header, header + kTileHeaderSize);
-    appendBytes(payload_, data);
-    storeLe32(&payload_[28], ++count_);
+    appendTile(payload_, {uint16_t(x), uint16_t(y), uint16_t(w), uint16_t(h), kind, 0}, data);
+    writeFrameTileCount(payload_.data(), ++count_);
     return *this;
   }
   FrameBuilder& solid(int x, int y, int w, int h, uint32_t bgra) {
@@ -87,7 +74,7 @@ class FrameBuilder {
     return tile(x, y, w, h, 0, ByteView(v, 4));
   }
   FrameBuilder& setCount(uint32_t count) {
-    storeLe32(&payload_[28], count);
+    writeFrameTileCount(payload_.data(), count);
     return *this;
   }
   Bytes& bytes() { return payload_; }

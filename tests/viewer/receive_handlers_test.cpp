@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/data_folder.h"
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 #include "support/frame_payload.h"
 
 namespace px {

@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "base/data_folder.h"
-#include "crypto/handshake.h"
+#include "net/channel_handshake.h"
 #include "host/frame_encoder.h"
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 #include "store/password_store.h"
 #include "support/frame_payload.h"
 #include "support/test_paths.h"

@@ -3,9 +3,9 @@
 #include <thread>
 
 #include "support/ecdh_support.h"
-#include "crypto/channel_pair.h"
-#include "crypto/handshake.h"
-#include "crypto/record_layer.h"
+#include "net/channel_pair.h"
+#include "net/channel_handshake.h"
+#include "net/record_layer.h"
 
 namespace px {
 namespace {

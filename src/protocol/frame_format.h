@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/bytes.h"
+
 namespace px {
 
 inline constexpr uint32_t kFrameMagic = 0x33465249;  // the bytes "IRF3"
@@ -36,5 +38,42 @@ enum class TileKind : uint8_t {
 
 // A compressed blob's leading unpacked-size field.
 inline constexpr size_t kBlobSizeField = 4;
+
+struct FrameHeader {
+  uint8_t scale = 100;  // percent of the screen size: 50, 75 or 100
+  bool cursorVisible = false;
+  uint16_t tileSize = kTileSize;
+  uint16_t gridWidth = 0;  // the encoded frame
+  uint16_t gridHeight = 0;
+  uint16_t screenWidth = 0;
+  uint16_t screenHeight = 0;
+  uint32_t frameIndex = 0;
+  int32_t cursorX = 0;  // screen pixels
+  int32_t cursorY = 0;
+  uint32_t tileCount = 0;  // 0 to kMaxTilesPerFrame; the upper two bytes are 0 when we write it
+};
+
+struct TileHeader {
+  uint16_t x = 0;  // encoded-frame pixels
+  uint16_t y = 0;
+  uint16_t w = 0;
+  uint16_t h = 0;
+  uint8_t kind = 0;  // a TileKind; unknown values are the reader's to reject
+  uint32_t length = 0;  // bytes of tile data that follow
+};
+
+// Writes kFrameHeaderSize bytes, the magic first.
+void writeFrameHeader(uint8_t* out, const FrameHeader& header);
+// Reads every field; false (nothing read) when fewer than kFrameHeaderSize bytes or another magic.
+bool readFrameHeader(ByteView payload, FrameHeader& header);
+// Rewrites only the tile count of a header already written at `header`.
+void writeFrameTileCount(uint8_t* header, uint32_t count);
+
+// Writes kTileHeaderSize bytes; the byte after the kind is 0.
+void writeTileHeader(uint8_t* out, const TileHeader& header);
+// The caller has checked that kTileHeaderSize bytes are there.
+TileHeader readTileHeader(const uint8_t* in);
+// A tile header with data.size() as its length, then the data.
+void appendTile(Bytes& payload, TileHeader header, ByteView data);
 
 }  // namespace px

@@ -1,4 +1,4 @@
-#include "relay/relay_protocol.h"
+#include "protocol/relay_protocol.h"
 
 #include <gtest/gtest.h>
 

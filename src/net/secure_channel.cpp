@@ -1,8 +1,8 @@
-#include "crypto/secure_channel.h"
+#include "net/secure_channel.h"
 
 #include <utility>
 
-#include "crypto/record_layer.h"
+#include "net/record_layer.h"
 
 namespace px {
 namespace {

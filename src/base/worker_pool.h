@@ -12,13 +12,13 @@
 
 namespace px {
 
-class TileWorkers {
+class WorkerPool {
  public:
   // `slots` >= 1; slots - 1 helper threads are started.
-  explicit TileWorkers(int slots);
-  ~TileWorkers();
-  TileWorkers(const TileWorkers&) = delete;
-  TileWorkers& operator=(const TileWorkers&) = delete;
+  explicit WorkerPool(int slots);
+  ~WorkerPool();
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
 
   int slots() const { return int(helpers_.size()) + 1; }
 

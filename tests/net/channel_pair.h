@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "crypto/secure_channel.h"
+#include "net/secure_channel.h"
 
 namespace px::test {
 

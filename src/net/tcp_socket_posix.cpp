@@ -11,7 +11,7 @@
 #include <cerrno>
 
 #include "base/scoped_handle.h"
-#include "crypto/tcp_socket.h"
+#include "net/tcp_socket.h"
 
 namespace px {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "crypto/crypto.h"
-#include "crypto/secure_channel.h"
+#include "net/secure_channel.h"
 
 namespace px {
 

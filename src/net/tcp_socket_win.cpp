@@ -6,7 +6,7 @@
 #include <climits>
 
 #include "base/scoped_handle.h"
-#include "crypto/tcp_socket.h"
+#include "net/tcp_socket.h"
 
 namespace px {
 namespace {

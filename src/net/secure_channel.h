@@ -17,7 +17,7 @@
 #include <string>
 
 #include "crypto/crypto.h"
-#include "crypto/tcp_socket.h"
+#include "net/tcp_socket.h"
 
 namespace px {
 

@@ -1,4 +1,4 @@
-#include "crypto/record_layer.h"
+#include "net/record_layer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,8 +3,8 @@
 #include <thread>
 #include <vector>
 
-#include "crypto/channel_pair.h"
-#include "crypto/record_layer.h"
+#include "net/channel_pair.h"
+#include "net/record_layer.h"
 
 namespace px {
 namespace {

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "host/input_injector.h"
+#include "protocol/input_events.h"
+#include "protocol/monitor_limit.h"
 
 namespace px {
 
@@ -74,7 +75,6 @@ struct MonitorSize {
   uint16_t width = 0;
   uint16_t height = 0;
 };
-inline constexpr int kMaxMonitors = 8;
 
 struct MonitorList {
   uint8_t current = 0;                // as sent; may be >= the count (receivers then take 0)

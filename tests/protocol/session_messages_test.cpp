@@ -1,4 +1,4 @@
-#include "host/session_messages.h"
+#include "protocol/session_messages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "host/tile_workers.h"
+#include "base/worker_pool.h"
 
 namespace px {
 
-TileWorkers::TileWorkers(int slots) {
+WorkerPool::WorkerPool(int slots) {
   for (int slot = 1; slot < slots; ++slot)
     helpers_.emplace_back([this, slot] { helperLoop(slot); });
 }
 
-TileWorkers::~TileWorkers() {
+WorkerPool::~WorkerPool() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
@@ -16,7 +16,7 @@ TileWorkers::~TileWorkers() {
   for (auto& helper : helpers_) helper.join();
 }
 
-void TileWorkers::run(size_t count, const std::function<void(size_t, int)>& job) {
+void WorkerPool::run(size_t count, const std::function<void(size_t, int)>& job) {
   if (count == 0) return;
   if (helpers_.empty() || count == 1) {
     for (size_t i = 0; i < count; ++i) job(i, 0);
@@ -38,7 +38,7 @@ void TileWorkers::run(size_t count, const std::function<void(size_t, int)>& job)
 }
 
 // Takes indexes one at a time until none are left.
-void TileWorkers::work(int slot) {
+void WorkerPool::work(int slot) {
   std::unique_lock lock(mutex_);
   while (job_ && next_ < count_) {
     const size_t index = next_++;
@@ -50,7 +50,7 @@ void TileWorkers::work(int slot) {
   }
 }
 
-void TileWorkers::helperLoop(int slot) {
+void WorkerPool::helperLoop(int slot) {
   unsigned seen = 0;
   for (;;) {
     {
