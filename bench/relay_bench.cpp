@@ -11,13 +11,13 @@
 #include <thread>
 #include <vector>
 
-#include "support/relay_process_posix.h"
 #include "net/tcp_socket.h"
+#include "protocol/relay_protocol.h"
 #include "relay/login_state.h"
 #include "relay/login_worker.h"
 #include "relay/relay_config.h"
-#include "protocol/relay_protocol.h"
 #include "relay/sealed_request.h"
+#include "support/relay_process_posix.h"
 
 namespace px {
 namespace {

@@ -19,8 +19,8 @@
 #include <string>
 #include <thread>
 
-#include "support/relay_process_posix.h"
 #include "host/xvfb_server.h"
+#include "support/relay_process_posix.h"
 #include "viewer/viewer_session.h"
 
 namespace px::bench {

@@ -8,6 +8,9 @@ jobs=$(nproc)
 
 bash scripts/install-deps.sh
 
+echo "== layer check"
+bash scripts/check-layers.sh
+
 echo "== native build (ASan/UBSan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPX_SANITIZE=ON -DPX_BENCH=OFF
 cmake --build build/asan -j "$jobs"

@@ -9,8 +9,8 @@
 
 #include "base/data_folder.h"
 #include "base/log.h"
-#include "net/channel_handshake.h"
 #include "crypto/identity_key.h"
+#include "net/channel_handshake.h"
 #include "net/record_layer.h"
 
 namespace {

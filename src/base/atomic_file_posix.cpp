@@ -6,17 +6,10 @@
 #include <string>
 
 #include "base/atomic_file.h"
-#include "base/scoped_handle.h"
+#include "base/scoped_fd_posix.h"
 
 namespace px {
 namespace {
-
-struct FdTraits {
-  using Handle = int;
-  static int invalid() { return -1; }
-  static void close(int fd) { ::close(fd); }
-};
-using ScopedFd = ScopedHandle<FdTraits>;
 
 bool writeAll(int fd, ByteView data) {
   size_t done = 0;

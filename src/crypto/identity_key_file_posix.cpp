@@ -9,7 +9,7 @@
 
 #include "base/atomic_file.h"
 #include "base/log.h"
-#include "base/scoped_handle.h"
+#include "base/scoped_fd_posix.h"
 #include "crypto/identity_key_file.h"
 
 namespace px {
@@ -20,13 +20,6 @@ constexpr uint8_t kFormat = 1;
 constexpr size_t kScalarOffset = 5;
 constexpr size_t kPublicOffset = kScalarOffset + 32;
 constexpr size_t kFileSize = kPublicOffset + 64;  // 101
-
-struct FdTraits {
-  using Handle = int;
-  static int invalid() { return -1; }
-  static void close(int fd) { ::close(fd); }
-};
-using ScopedFd = ScopedHandle<FdTraits>;
 
 // Holds an exclusive lock on the key's folder, so two processes starting at once cannot both
 // create a key and end up with different identities.

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <new>
 
+#include "base/worker_pool.h"
 #include "codec/jpeg_codec.h"
 #include "codec/xpress.h"
-#include "base/worker_pool.h"
 
 namespace px {
 namespace {

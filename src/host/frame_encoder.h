@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "protocol/frame_format.h"
 #include "host/screen_capturer.h"
+#include "protocol/frame_format.h"
 
 namespace px {
 

@@ -77,7 +77,7 @@ void HostService::captureBody() {
   if (deps_.createCapturer) capturer = deps_.createCapturer();
   MonitorSet monitors;
   if (!capturer || !startCapture(*capturer, monitors)) {
-    deps_.events->status("Erro: DXGI Desktop Duplication falhou");
+    deps_.events->status(captureFailedStatus());
     running_.store(false);
     return;
   }

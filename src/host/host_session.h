@@ -15,12 +15,12 @@
 #include <thread>
 
 #include "host/host_state.h"
-#include "net/channel_handshake.h"
-#include "net/secure_channel.h"
 #include "host/input_injector.h"
 #include "host/monitor_selection.h"
 #include "host/password_guard.h"
 #include "host/screen_capturer.h"
+#include "net/channel_handshake.h"
+#include "net/secure_channel.h"
 
 namespace px {
 

@@ -16,7 +16,7 @@ struct MonitorSet {
 
 // Enumerates, opens the preferred monitor (adapter 0 / output 0, else the first; then adapter 0 /
 // output 0 as a last try) and builds the list. False when no monitor could be opened; the caller
-// then reports "Erro: DXGI Desktop Duplication falhou" and ends the session.
+// then reports captureFailedStatus() and ends the session.
 bool startCapture(ScreenCapturer& capturer, MonitorSet& set);
 
 enum class SwitchOutcome {

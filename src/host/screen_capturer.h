@@ -99,4 +99,7 @@ class ScreenCapturer {
 // The platform's capturer (DXGI on Windows, X11 on the display named by DISPLAY on Linux).
 std::unique_ptr<ScreenCapturer> createScreenCapturer();
 
+// The status line's text when no monitor could be captured, naming this platform's capture.
+const char* captureFailedStatus();
+
 }  // namespace px

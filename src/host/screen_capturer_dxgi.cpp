@@ -258,4 +258,6 @@ std::unique_ptr<ScreenCapturer> createScreenCapturer() {
   return std::make_unique<DxgiScreenCapturer>();
 }
 
+const char* captureFailedStatus() { return "Erro: DXGI Desktop Duplication falhou"; }
+
 }  // namespace px

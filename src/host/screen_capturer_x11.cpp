@@ -362,4 +362,6 @@ std::unique_ptr<ScreenCapturer> createX11ScreenCapturer(const std::string& displ
 
 std::unique_ptr<ScreenCapturer> createScreenCapturer() { return createX11ScreenCapturer(""); }
 
+const char* captureFailedStatus() { return "Erro: captura de tela do X11 falhou"; }
+
 }  // namespace px

@@ -10,18 +10,12 @@
 
 #include <cerrno>
 
-#include "base/scoped_handle.h"
+#include "base/os_error.h"
+#include "base/scoped_fd_posix.h"
 #include "net/tcp_socket.h"
 
 namespace px {
 namespace {
-
-struct SocketTraits {
-  using Handle = int;
-  static int invalid() { return -1; }
-  static void close(int fd) { ::close(fd); }
-};
-using ScopedSocket = ScopedHandle<SocketTraits>;
 
 int fd(NativeSocket socket) { return static_cast<int>(socket); }
 
@@ -38,17 +32,20 @@ bool resolveIpv4(const std::string& host, in_addr& out) {
   return true;
 }
 
-// A connect interrupted by a signal goes on in the background; wait for its outcome.
-bool connectBlocking(int s, const sockaddr_in& address) {
-  if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
-  if (errno != EINTR) return false;
+// 0, or the errno of the failed connect. A connect interrupted by a signal goes on in the
+// background; wait for its outcome.
+int connectBlocking(int s, const sockaddr_in& address) {
+  if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return 0;
+  if (errno != EINTR) return errno;
   pollfd waiter{s, POLLOUT, 0};
   int rc;
   do rc = ::poll(&waiter, 1, -1);
   while (rc < 0 && errno == EINTR);
+  if (rc != 1) return errno;
   int error = 0;
   socklen_t length = sizeof error;
-  return rc == 1 && ::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+  if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+  return error;
 }
 
 void setIntOption(int s, int level, int name, int value) {
@@ -64,14 +61,21 @@ NativeSocket tcpConnectIpv4(const std::string& host, uint16_t port) {
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   if (!resolveIpv4(host, address.sin_addr)) return kInvalidSocket;
-  ScopedSocket s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (!s || !connectBlocking(s.get(), address)) return kInvalidSocket;
+  ScopedFd s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!s) {
+    logOsError("[RELAY]", "socket", lastErrno());
+    return kInvalidSocket;
+  }
+  if (const int error = connectBlocking(s.get(), address); error != 0) {
+    logOsError("[RELAY]", "connect", {OsErrorKind::kErrno, error});
+    return kInvalidSocket;
+  }
   socketSetNoDelay(s.get());
   return s.release();
 }
 
 NativeSocket tcpListenLoopback(uint16_t& port) {
-  ScopedSocket s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  ScopedFd s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (!s) return kInvalidSocket;
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -100,7 +104,11 @@ bool socketSendAll(NativeSocket socket, ByteView data) {
   while (done < data.size()) {
     const ssize_t n = ::send(fd(socket), data.data() + done, data.size() - done, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      // A peer that went away is the usual end of a session, not worth a line.
+      if (n < 0 && errno != EPIPE && errno != ECONNRESET) logOsError("[RELAY]", "send", lastErrno());
+      return false;
+    }
     done += size_t(n);
   }
   return true;

@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "base/os_error.h"
 #include "base/scoped_handle.h"
 #include "net/tcp_socket.h"
 
@@ -17,6 +18,8 @@ struct SocketTraits {
   static void close(SOCKET s) { ::closesocket(s); }
 };
 using ScopedSocket = ScopedHandle<SocketTraits>;
+
+OsError lastSocketError() { return {OsErrorKind::kWinsock, ::WSAGetLastError()}; }
 
 SOCKET raw(NativeSocket socket) { return static_cast<SOCKET>(socket); }
 NativeSocket native(SOCKET socket) {
@@ -59,8 +62,14 @@ NativeSocket tcpConnectIpv4(const std::string& host, uint16_t port) {
   address.sin_port = htons(port);
   if (!resolveIpv4(host, address.sin_addr)) return kInvalidSocket;
   ScopedSocket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-  if (!s || ::connect(s.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+  if (!s) {
+    logOsError("[RELAY]", "socket", lastSocketError());
     return kInvalidSocket;
+  }
+  if (::connect(s.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    logOsError("[RELAY]", "connect", lastSocketError());
+    return kInvalidSocket;
+  }
   socketSetNoDelay(native(s.get()));
   return native(s.release());
 }
@@ -95,7 +104,13 @@ bool socketSendAll(NativeSocket socket, ByteView data) {
   while (done < data.size()) {
     const int n = ::send(raw(socket), reinterpret_cast<const char*>(data.data() + done),
                          chunk(data.size() - done), 0);
-    if (n <= 0) return false;
+    if (n <= 0) {
+      const OsError error = lastSocketError();
+      // A peer that went away is the usual end of a session, not worth a line.
+      if (n < 0 && error.code != WSAECONNRESET && error.code != WSAECONNABORTED)
+        logOsError("[RELAY]", "send", error);
+      return false;
+    }
     done += size_t(n);
   }
   return true;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/scoped_wipe.h"
+
 namespace px {
 namespace {
 
@@ -159,19 +161,16 @@ std::array<uint8_t, kSealedAadSize> sealedAad(SealedType type, const Nonce32& re
 bool deriveSealedKey(const SharedSecret& zLittleEndian, const Nonce32& relayNonce,
                      const PublicKey64& relayKey, const PublicKey64& ephemeral, RecordKey& out) {
   SharedSecret z;
-  std::reverse_copy(zLittleEndian.begin(), zLittleEndian.end(), z.begin());
   Digest32 prk{}, k{};
-  const uint8_t one = 0x01;
-  bool ok = hmacSha256(relayNonce, {z}, prk) &&
-            hmacSha256(prk, {asBytes(kSealedKeyLabel), relayKey, ephemeral, ByteView(&one, 1)}, k);
   AesKey32 aes;
+  ScopedWipe wipeZ(z), wipePrk(prk), wipeK(k), wipeAes(aes);
+  std::reverse_copy(zLittleEndian.begin(), zLittleEndian.end(), z.begin());
+  const uint8_t one = 0x01;
+  if (!hmacSha256(relayNonce, {z}, prk) ||
+      !hmacSha256(prk, {asBytes(kSealedKeyLabel), relayKey, ephemeral, ByteView(&one, 1)}, k))
+    return false;
   std::memcpy(aes.data(), k.data(), aes.size());
-  ok = ok && RecordKey::create(aes, out);
-  secureWipe(z);
-  secureWipe(prk);
-  secureWipe(k);
-  secureWipe(aes);
-  return ok;
+  return RecordKey::create(aes, out);
 }
 
 const char* accountStatusText(uint8_t status) {
@@ -207,11 +206,9 @@ std::optional<LoginRequest> parseLoginRequest(ByteView bytes) {
     return std::nullopt;
   }
   request.remember = bytes[pos++];
-  if (!readField(bytes, pos, request.deviceLabel) || pos != bytes.size()) {
-    secureWipe(request.password);
-    return std::nullopt;
-  }
-  return request;
+  if (readField(bytes, pos, request.deviceLabel) && pos == bytes.size()) return request;
+  secureWipe(request.password);
+  return std::nullopt;
 }
 
 Bytes buildLoginReply(const LoginReply& reply) {

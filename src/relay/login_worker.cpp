@@ -1,6 +1,7 @@
 #include "relay/login_worker.h"
 
 #include "base/log.h"
+#include "base/scoped_wipe.h"
 #include "relay/login_state.h"
 #include "relay/sealed_request.h"
 
@@ -33,6 +34,7 @@ std::unique_ptr<LoginResult> performLogin(const std::string& login, std::string 
   secureWipe(password);
   SecureChannel channel;
   Bytes reply;
+  ScopedWipe wipeRequest(request), wipeReply(reply);
   SealedFailure failure;
   if (!relaySealedRequest(channel, SealedType::kLogin, request, reply, failure)) {
     logPrintf("[LOGIN] Falha no login: %s\n", failure.error.c_str());
@@ -42,8 +44,6 @@ std::unique_ptr<LoginResult> performLogin(const std::string& login, std::string 
   } else {
     logPrintf("[LOGIN] Login de %s recusado: %s\n", login.c_str(), result->error.c_str());
   }
-  secureWipe(request);
-  secureWipe(reply);
   closeChannel(channel);
   return result;
 }

@@ -5,8 +5,8 @@
 
 #include "base/log.h"
 #include "crypto/identity_key.h"
-#include "relay/relay_config.h"
 #include "protocol/relay_protocol.h"
+#include "relay/relay_config.h"
 
 namespace px {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "base/atomic_file.h"
 #include "base/data_folder.h"
-#include "base/scoped_handle.h"
+#include "base/scoped_fd_posix.h"
 #include "store/known_hosts.h"
 #include "store/known_hosts_file.h"
 
@@ -17,13 +17,6 @@ namespace px {
 namespace {
 
 constexpr size_t kMaxKnownHostsFile = 4u << 20;
-
-struct FdTraits {
-  using Handle = int;
-  static int invalid() { return -1; }
-  static void close(int fd) { ::close(fd); }
-};
-using ScopedFd = ScopedHandle<FdTraits>;
 
 }  // namespace
 

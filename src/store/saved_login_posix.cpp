@@ -15,7 +15,7 @@
 
 #include "base/atomic_file.h"
 #include "base/data_folder.h"
-#include "base/scoped_handle.h"
+#include "base/scoped_fd_posix.h"
 #include "crypto/crypto.h"
 #include "store/saved_login.h"
 
@@ -27,13 +27,6 @@ constexpr std::string_view kKeyLabel = "parvolex-login-v1";
 constexpr const char* kUserKeyFileName = "login.key";
 constexpr size_t kSaltSize = 32;
 constexpr size_t kUserKeySize = 32;
-
-struct FdTraits {
-  using Handle = int;
-  static int invalid() { return -1; }
-  static void close(int fd) { ::close(fd); }
-};
-using ScopedFd = ScopedHandle<FdTraits>;
 
 std::string machineId() {
   for (const char* path : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/log.h"
-#include "protocol/frame_format.h"
 #include "base/worker_pool.h"
+#include "protocol/frame_format.h"
 
 namespace px {
 namespace {

@@ -7,10 +7,10 @@
 #include "base/log.h"
 #include "base/scoped_wipe.h"
 #include "net/channel_handshake.h"
+#include "protocol/access_password.h"
 #include "protocol/session_messages.h"
 #include "relay/login_worker.h"
 #include "store/connection_lists.h"
-#include "protocol/access_password.h"
 #include "viewer/utf16_text.h"
 #include "viewer/viewer_input.h"
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <string>
 
-#include "support/ecdh_support.h"
 #include "crypto/crypto.h"
+#include "support/ecdh_support.h"
 #include "support/hex_vectors.h"
 
 namespace px {

@@ -5,15 +5,15 @@
 #include <atomic>
 #include <future>
 
-#include "support/ecdh_support.h"
-#include "net/channel_pair.h"
+#include "host/host_session.h"
 #include "host/host_test_support.h"
 #include "net/channel_handshake.h"
-#include "host/host_session.h"
+#include "net/channel_pair.h"
 #include "protocol/session_messages.h"
 #include "store/connection_lists.h"
 #include "store/password_store.h"
 #include "store/store_test_support.h"
+#include "support/ecdh_support.h"
 
 namespace px {
 namespace {

@@ -3,12 +3,12 @@
 // switches) and the input thread (view-only, Ping, chat, Bye).
 #include <gtest/gtest.h>
 
-#include "net/channel_pair.h"
 #include "host/frame_encoder.h"
-#include "protocol/frame_format.h"
 #include "host/host_session.h"
 #include "host/host_test_support.h"
 #include "host/recording_input_injector.h"
+#include "net/channel_pair.h"
+#include "protocol/frame_format.h"
 #include "protocol/session_messages.h"
 #include "viewer/frame_decoder.h"
 

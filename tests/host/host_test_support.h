@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "net/secure_channel.h"
 #include "host/fake_screen_capturer.h"
 #include "host/host_session.h"
+#include "net/secure_channel.h"
 #include "protocol/session_messages.h"
 
 namespace px::test {

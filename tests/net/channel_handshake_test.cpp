@@ -2,10 +2,10 @@
 
 #include <thread>
 
-#include "support/ecdh_support.h"
-#include "net/channel_pair.h"
 #include "net/channel_handshake.h"
+#include "net/channel_pair.h"
 #include "net/record_layer.h"
+#include "support/ecdh_support.h"
 
 namespace px {
 namespace {

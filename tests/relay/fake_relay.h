@@ -5,10 +5,10 @@
 #include <functional>
 #include <thread>
 
-#include "support/ecdh_support.h"
 #include "net/tcp_socket.h"
-#include "relay/relay_config.h"
 #include "protocol/relay_protocol.h"
+#include "relay/relay_config.h"
+#include "support/ecdh_support.h"
 
 namespace px::test {
 

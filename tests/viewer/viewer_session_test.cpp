@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "base/data_folder.h"
-#include "net/channel_handshake.h"
 #include "host/frame_encoder.h"
+#include "net/channel_handshake.h"
 #include "protocol/session_messages.h"
 #include "store/password_store.h"
 #include "support/frame_payload.h"
