@@ -23,11 +23,15 @@ function(px_filter_platform_sources out_var)
   set(${out_var} ${kept} PARENT_SCOPE)
 endfunction()
 
-# px_add_module(<target> [LIBS <libs...>]): a static library from the *.cpp files of the calling
-# folder, filtered by platform.
+# px_add_module(<target> [LIBS <libs...>] [EXCLUDE <files...>]): a static library from the *.cpp
+# files of the calling folder, filtered by platform, less the excluded ones (an executable's entry
+# point).
 function(px_add_module target)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   px_filter_platform_sources(sources ${sources})
   if(sources)
     add_library(${target} STATIC ${sources})
