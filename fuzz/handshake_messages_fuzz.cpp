@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "crypto/handshake.h"
+#include "net/channel_handshake.h"
 
 namespace {
 
