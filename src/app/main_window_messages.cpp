@@ -2,6 +2,7 @@
 
 #include "app/posted_messages.h"
 #include "app/worker_reports.h"
+#include "protocol/chat_text.h"
 
 namespace px {
 
@@ -58,10 +59,11 @@ void MainWindowMessages::hostSession(intptr_t lParam) {
 }
 
 void MainWindowMessages::chat(intptr_t lParam) {
-  auto text = takePostedRecord<std::string>(lParam);
-  if (!text) return;
+  auto posted = takePostedRecord<std::string>(lParam);
+  if (!posted) return;
+  const std::string text = normalizeChatText(*posted);
   // A line arriving as the session ends has no window to go to.
-  if (!text->empty() && host_.state() == HostState::kActive) view_.hostChatReceived(*text);
+  if (!text.empty() && host_.state() == HostState::kActive) view_.hostChatReceived(text);
   view_.refreshSessionControls();
 }
 

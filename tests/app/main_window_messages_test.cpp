@@ -77,6 +77,8 @@ TEST_F(ShellMessagesTest, ChatReachesTheWindowOnlyDuringAHostSession) {
       {HostState::kActive, "ola", {"chat ola", "refresh"}},
       {HostState::kPending, "ola", {"refresh"}},
       {HostState::kActive, "", {"refresh"}},
+      {HostState::kActive, " \t\r\n", {"refresh"}},
+      {HostState::kActive, "\tola\nmundo ", {"chat ola mundo", "refresh"}},
   };
   for (auto& c : cases) {
     view_.calls.clear();
