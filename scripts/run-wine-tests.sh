@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs Windows test executables under Wine in a fresh prefix made in a temporary folder, and
 # passes their exit status on. Usage: run-wine-tests.sh EXE [EXE...]
+# PX_WINE_GTEST_FILTER, when set, is passed to every executable as --gtest_filter.
 set -euo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 EXE [EXE...]" >&2; exit 2; }
 
@@ -43,6 +44,9 @@ reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
 reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
 wineserver -w
 
+run_args=()
+[ -z "${PX_WINE_GTEST_FILTER:-}" ] || run_args=(--gtest_filter="$PX_WINE_GTEST_FILTER")
+
 status=0
 for exe in "$@"; do
   echo "-- $(basename "$exe") under Wine"
@@ -52,7 +56,7 @@ for exe in "$@"; do
     continue
   fi
   set +e
-  xvfb-run -a "$wine" "$exe" 2>&1 | tr -d '\r'
+  xvfb-run -a "$wine" "$exe" "${run_args[@]}" 2>&1 | tr -d '\r'
   rc=${PIPESTATUS[0]}
   set -e
   echo "-- $(basename "$exe") exited with $rc"

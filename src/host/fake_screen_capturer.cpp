@@ -1,6 +1,7 @@
 #include "host/fake_screen_capturer.h"
 
 #include <algorithm>
+#include <string>
 
 #include "base/bytes.h"
 #include "host/capture_policy.h"
@@ -21,7 +22,12 @@ bool FakeScreenCapturer::create(uint32_t adapterIndex, uint32_t outputIndex) {
   auto it = std::find_if(monitors_.begin(), monitors_.end(), [&](const MonitorInfo& m) {
     return m.adapterIndex == adapterIndex && m.outputIndex == outputIndex;
   });
-  if (it == monitors_.end() || failing_.count({adapterIndex, outputIndex})) return false;
+  lastFailure_.clear();
+  if (it == monitors_.end() || failing_.count({adapterIndex, outputIndex})) {
+    lastFailure_ = "create " + std::to_string(adapterIndex) + "/" + std::to_string(outputIndex) +
+                   " recusado";
+    return false;
+  }
   frame_.width = it->width;
   frame_.height = it->height;
   frame_.desktop = it->desktop;

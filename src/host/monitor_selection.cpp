@@ -35,6 +35,10 @@ bool startCapture(ScreenCapturer& capturer, MonitorSet& set) {
   sortMonitors(set.monitors);
   set.current = 0;
   if (!openFirstMonitor(capturer, set.monitors)) return false;
+  // Listed again once open: a fallback capturer may have opened another backend, and later
+  // creates must use that one's numbering.
+  set.monitors = capturer.enumerateMonitors();
+  sortMonitors(set.monitors);
 
   if (set.monitors.empty()) {
     set.monitors.push_back(currentAsMonitor(capturer.frame()));

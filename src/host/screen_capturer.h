@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/os_error.h"
 
 namespace px {
 
@@ -92,8 +94,20 @@ class ScreenCapturer {
 
   const CaptureFrame& frame() const { return frame_; }
 
+  // Why the last create() failed, e.g. "DuplicateOutput: HRESULT 0x80004001 (...)"; empty after
+  // a success or when the failure had no OS code.
+  const std::string& lastFailure() const { return lastFailure_; }
+
  protected:
+  // Logs a failed OS call of create() ("[HOST] <call> falhou: ...") and keeps it as the reason.
+  void noteCreateFailure(const char* call, const OsError& error);
+
+  // Lets a wrapper hand its frame to the capturer it delegates to for the length of one call,
+  // so that its own frame() stays the one object callers hold on to.
+  static CaptureFrame& frameOf(ScreenCapturer& capturer) { return capturer.frame_; }
+
   CaptureFrame frame_;
+  std::string lastFailure_;
 };
 
 // The platform's capturer (DXGI on Windows, X11 on the display named by DISPLAY on Linux).

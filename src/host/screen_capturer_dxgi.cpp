@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "base/log.h"
+#include "base/os_error.h"
 #include "host/capture_policy.h"
+#include "host/capturers_win.h"
 #include "host/pointer_shape.h"
 #include "host/screen_capturer.h"
 
@@ -17,6 +19,8 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 PixelRect toPixelRect(const RECT& r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
+
+OsError hresultError(HRESULT hr) { return {OsErrorKind::kHresult, int64_t(uint32_t(hr))}; }
 
 class DxgiScreenCapturer : public ScreenCapturer {
  public:
@@ -47,7 +51,7 @@ std::vector<MonitorInfo> DxgiScreenCapturer::enumerateMonitors() {
   std::vector<MonitorInfo> list;
   ComPtr<IDXGIFactory1> factory;
   if (HRESULT hr = CreateDXGIFactory1(IID_PPV_ARGS(&factory)); FAILED(hr)) {
-    logPrintf("[HOST] CreateDXGIFactory1 falhou (0x%08lX)\n", static_cast<unsigned long>(hr));
+    logOsError("[HOST]", "CreateDXGIFactory1", hresultError(hr));
     return list;
   }
   ComPtr<IDXGIAdapter1> adapter;
@@ -72,7 +76,7 @@ bool DxgiScreenCapturer::createDevice(IDXGIAdapter1* adapter) {
   HRESULT hr = D3D11CreateDevice(adapter, D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0, nullptr, 0,
                                  D3D11_SDK_VERSION, &device_, nullptr, &context_);
   if (FAILED(hr)) {
-    logPrintf("[HOST] D3D11CreateDevice falhou (0x%08lX)\n", static_cast<unsigned long>(hr));
+    noteCreateFailure("D3D11CreateDevice", hresultError(hr));
     return false;
   }
   return true;
@@ -84,14 +88,18 @@ bool DxgiScreenCapturer::create(uint32_t adapterIndex, uint32_t outputIndex) {
   frame_.outputIndex = outputIndex;
   frame_.imageValid = false;
   haveTarget_ = true;
+  lastFailure_.clear();
   duplication_.Reset();
   staging_.Reset();
 
   ComPtr<IDXGIFactory1> factory;
   ComPtr<IDXGIAdapter1> adapter;
-  if (FAILED(CreateDXGIFactory1(IID_PPV_ARGS(&factory))) ||
-      FAILED(factory->EnumAdapters1(adapterIndex, &adapter))) {
-    logPrintf("[HOST] adaptador %u nao encontrado\n", adapterIndex);
+  if (HRESULT hr = CreateDXGIFactory1(IID_PPV_ARGS(&factory)); FAILED(hr)) {
+    noteCreateFailure("CreateDXGIFactory1", hresultError(hr));
+    return false;
+  }
+  if (HRESULT hr = factory->EnumAdapters1(adapterIndex, &adapter); FAILED(hr)) {
+    noteCreateFailure("EnumAdapters1", hresultError(hr));
     return false;
   }
   if (!createDevice(adapter.Get())) return false;
@@ -111,7 +119,7 @@ bool DxgiScreenCapturer::create(uint32_t adapterIndex, uint32_t outputIndex) {
   frame_.height = r.height();
 
   if (HRESULT hr = output1->DuplicateOutput(device_.Get(), &duplication_); FAILED(hr)) {
-    logPrintf("[HOST] DuplicateOutput falhou (0x%08lX)\n", static_cast<unsigned long>(hr));
+    noteCreateFailure("DuplicateOutput", hresultError(hr));
     return false;
   }
   D3D11_TEXTURE2D_DESC td{};
@@ -124,7 +132,7 @@ bool DxgiScreenCapturer::create(uint32_t adapterIndex, uint32_t outputIndex) {
   td.Usage = D3D11_USAGE_STAGING;
   td.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
   if (HRESULT hr = device_->CreateTexture2D(&td, nullptr, &staging_); FAILED(hr)) {
-    logPrintf("[HOST] CreateTexture2D falhou (0x%08lX)\n", static_cast<unsigned long>(hr));
+    noteCreateFailure("CreateTexture2D", hresultError(hr));
     duplication_.Reset();
     return false;
   }
@@ -210,7 +218,7 @@ bool DxgiScreenCapturer::copyFrame(IDXGIResource* resource) {
   }
   D3D11_MAPPED_SUBRESOURCE mapped{};
   if (HRESULT hr = context_->Map(staging_.Get(), 0, D3D11_MAP_READ, 0, &mapped); FAILED(hr)) {
-    logPrintf("[HOST] Map falhou (0x%08lX)\n", static_cast<unsigned long>(hr));
+    logOsError("[HOST]", "Map", hresultError(hr));
     return false;
   }
   const PixelRect whole{0, 0, frame_.width, frame_.height};
@@ -232,7 +240,7 @@ CaptureResult DxgiScreenCapturer::acquire(int waitMs) {
     return recreate();
   }
   if (FAILED(hr)) {
-    logPrintf("[HOST] AcquireNextFrame falhou (0x%08lX)\n", static_cast<unsigned long>(hr));
+    logOsError("[HOST]", "AcquireNextFrame", hresultError(hr));
     return CaptureResult::kFailed;
   }
   collectDirtyRects(info);
@@ -254,10 +262,8 @@ CaptureResult DxgiScreenCapturer::acquire(int waitMs) {
 
 }  // namespace
 
-std::unique_ptr<ScreenCapturer> createScreenCapturer() {
+std::unique_ptr<ScreenCapturer> createDxgiScreenCapturer() {
   return std::make_unique<DxgiScreenCapturer>();
 }
-
-const char* captureFailedStatus() { return "Erro: DXGI Desktop Duplication falhou"; }
 
 }  // namespace px

@@ -4,6 +4,7 @@
 #include <dxgi1_2.h>
 #include <wrl/client.h>
 
+#include "host/capturers_win.h"
 #include "host/monitor_selection.h"
 #include "host/screen_capturer.h"
 
@@ -36,7 +37,7 @@ TEST(ScreenCapturerDxgi, CapturesTheFirstMonitor) {
   const HRESULT probe = probeDuplication();
   if (probe == E_NOTIMPL) {
     // The capturer must still fail cleanly and keep failing without a duplication.
-    auto capturer = createScreenCapturer();
+    auto capturer = createDxgiScreenCapturer();
     EXPECT_FALSE(capturer->create(0, 0));
     EXPECT_EQ(capturer->acquire(10), CaptureResult::kFailed);
     GTEST_SKIP() << "DXGI DuplicateOutput is not implemented here (E_NOTIMPL, as under Wine)";
@@ -44,7 +45,7 @@ TEST(ScreenCapturerDxgi, CapturesTheFirstMonitor) {
   if (probe == DXGI_ERROR_NOT_FOUND) GTEST_SKIP() << "no DXGI adapter with an output";
   ASSERT_TRUE(SUCCEEDED(probe)) << std::hex << probe;
 
-  auto capturer = createScreenCapturer();
+  auto capturer = createDxgiScreenCapturer();
   MonitorSet set;
   ASSERT_TRUE(startCapture(*capturer, set));
   CaptureResult r = CaptureResult::kTimeout;
@@ -56,7 +57,7 @@ TEST(ScreenCapturerDxgi, CapturesTheFirstMonitor) {
 }
 
 TEST(ScreenCapturerDxgi, ListsMonitorsWithPositiveSizes) {
-  auto capturer = createScreenCapturer();
+  auto capturer = createDxgiScreenCapturer();
   for (const MonitorInfo& m : capturer->enumerateMonitors()) {
     EXPECT_GT(m.width, 0);
     EXPECT_GT(m.height, 0);
