@@ -8,6 +8,7 @@
 
 #include "app/host_state.h"
 #include "relay/relay_status.h"
+#include "ui/rgb.h"
 
 namespace px {
 
@@ -24,11 +25,6 @@ std::string statusText();
 // window exists.
 using StatusRepaintHook = void (*)();
 void setStatusRepaintHook(StatusRepaintHook hook);
-
-struct Rgb {
-  uint8_t r, g, b;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
 
 constexpr Rgb kStatusErrorRed{255, 95, 86};
 constexpr Rgb kStatusBusyOrange{227, 82, 5};
