@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "geometry_print.h"
+
 namespace px {
 namespace {
 
@@ -51,8 +53,7 @@ TEST(UiDipTest, RectanglesConvertEdgeByEdgeSoNeighboursStayAdjacent) {
   };
   for (const Case& c : cases) {
     const RectPx got = dipsToPixels(c.dips, c.dpi);
-    EXPECT_EQ(got, c.pixels) << c.dpi << ": " << got.left << "," << got.top << "," << got.right
-                             << "," << got.bottom;
+    EXPECT_EQ(got, c.pixels) << c.dpi << ": " << got;
   }
 }
 
