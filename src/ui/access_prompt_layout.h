@@ -34,13 +34,13 @@ inline constexpr RectF kPromptAcceptBox{300, 304, 432, 344};
 inline constexpr RectF kPromptRefuseBox{168, 304, 288, 344};
 inline constexpr RectF kPromptControlRow{28, 230, 432, 256};
 
-inline constexpr TextFormatSpec kPromptTitleFormat{13.5f, kSemiBoldWeight, TextAlign::kLeading, true};
-inline constexpr TextFormatSpec kPromptHeadingFormat{20, kSemiBoldWeight, TextAlign::kLeading, true};
-inline constexpr TextFormatSpec kPromptNameFormat{16, kSemiBoldWeight, TextAlign::kLeading, true,
+inline constexpr TextStyle kPromptTitleFormat{13.5f, kSemiBoldWeight, TextAlign::kLeading, true};
+inline constexpr TextStyle kPromptHeadingFormat{20, kSemiBoldWeight, TextAlign::kLeading, true};
+inline constexpr TextStyle kPromptNameFormat{16, kSemiBoldWeight, TextAlign::kLeading, true,
                                                   ParagraphAlign::kCentre, true};
-inline constexpr TextFormatSpec kPromptBodyFormat{13.5f, kNormalWeight, TextAlign::kLeading, true};
-inline constexpr TextFormatSpec kPromptSmallFormat{12.5f, kNormalWeight, TextAlign::kLeading, true};
-inline constexpr TextFormatSpec kPromptButtonFormat{14, kSemiBoldWeight, TextAlign::kCentre, true};
+inline constexpr TextStyle kPromptBodyFormat{13.5f, kNormalWeight, TextAlign::kLeading, true};
+inline constexpr TextStyle kPromptSmallFormat{12.5f, kNormalWeight, TextAlign::kLeading, true};
+inline constexpr TextStyle kPromptButtonFormat{14, kSemiBoldWeight, TextAlign::kCentre, true};
 
 PromptRegion promptRegionAt(PointF point);
 // WM_NCHITTEST: the top 48 DIPs outside the regions drag the window; the rest is client.

@@ -44,20 +44,20 @@ std::wstring widen(std::string_view utf8) {
   return out;
 }
 
-ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory, const TextFormatSpec& spec) {
+ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory, const TextStyle& style) {
   ComPtr<IDWriteTextFormat> format;
   const std::wstring family = widen(kFontFamily);
-  if (FAILED(factory->CreateTextFormat(family.c_str(), nullptr, DWRITE_FONT_WEIGHT(spec.weight),
+  if (FAILED(factory->CreateTextFormat(family.c_str(), nullptr, DWRITE_FONT_WEIGHT(style.weight),
                                        DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
-                                       spec.size, L"", &format))) {
+                                       style.size, L"", &format))) {
     return nullptr;
   }
-  format->SetTextAlignment(textAlignment(spec.align));
-  format->SetParagraphAlignment(spec.paragraph == ParagraphAlign::kCentre
+  format->SetTextAlignment(textAlignment(style.align));
+  format->SetParagraphAlignment(style.paragraph == ParagraphAlign::kCentre
                                     ? DWRITE_PARAGRAPH_ALIGNMENT_CENTER
                                     : DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
-  format->SetWordWrapping(spec.wrap ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP);
-  if (spec.ellipsis) {
+  format->SetWordWrapping(style.wrap ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP);
+  if (style.ellipsis) {
     ComPtr<IDWriteInlineObject> sign;
     factory->CreateEllipsisTrimmingSign(format.Get(), &sign);
     const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};

@@ -27,7 +27,7 @@ std::wstring widen(std::string_view utf8);
 
 // Null on failure (the caller then draws without that text).
 Microsoft::WRL::ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory,
-                                                           const TextFormatSpec& spec);
+                                                           const TextStyle& style);
 
 // WM_NCHITTEST code for a frame answer.
 LRESULT toHitTestCode(FrameHit hit);

@@ -18,10 +18,10 @@ inline constexpr const char* kHostChatCue = "Escreva uma mensagem";
 inline constexpr const char* kHostChatEmpty = "Nenhuma mensagem";
 
 // Lines and the peer name: 13 regular, wrapping, leading, top-aligned.
-inline constexpr TextFormatSpec kChatLineFormat{13, kNormalWeight, TextAlign::kLeading, true,
+inline constexpr TextStyle kChatLineFormat{13, kNormalWeight, TextAlign::kLeading, true,
                                                 ParagraphAlign::kNear};
 // The title: 14 semi-bold, no wrapping, leading, vertically centred.
-inline constexpr TextFormatSpec kChatTitleFormat{14, kSemiBoldWeight, TextAlign::kLeading, false};
+inline constexpr TextStyle kChatTitleFormat{14, kSemiBoldWeight, TextAlign::kLeading, false};
 
 // The main window's DPI, at least 96.
 int hostChatDpi(int mainWindowDpi);

@@ -28,7 +28,7 @@ enum class TextAlign { kLeading, kCentre, kTrailing };
 enum class ParagraphAlign { kNear, kCentre };
 
 // Normal style and stretch, empty locale.
-struct TextFormatSpec {
+struct TextStyle {
   float size;  // DIPs
   int weight;  // 400 normal, 600 semi-bold, 700 bold
   TextAlign align;
@@ -42,13 +42,13 @@ inline constexpr int kSemiBoldWeight = 600;
 inline constexpr int kBoldWeight = 700;
 
 // The main window's formats.
-inline constexpr TextFormatSpec kTitleFormat{13.5f, kSemiBoldWeight, TextAlign::kLeading, true};
-inline constexpr TextFormatSpec kBodyFormat{16, kNormalWeight, TextAlign::kLeading, true};
-inline constexpr TextFormatSpec kIdFormat{34, kBoldWeight, TextAlign::kLeading, true};
-inline constexpr TextFormatSpec kHintFormat{13, kNormalWeight, TextAlign::kCentre, true};
-inline constexpr TextFormatSpec kButtonFormat{13.5f, kSemiBoldWeight, TextAlign::kCentre, true};
-inline constexpr TextFormatSpec kSmallFormat{12.5f, kNormalWeight, TextAlign::kLeading, true};
-inline constexpr TextFormatSpec kSmallRightFormat{12.5f, kNormalWeight, TextAlign::kTrailing,
+inline constexpr TextStyle kTitleFormat{13.5f, kSemiBoldWeight, TextAlign::kLeading, true};
+inline constexpr TextStyle kBodyFormat{16, kNormalWeight, TextAlign::kLeading, true};
+inline constexpr TextStyle kIdFormat{34, kBoldWeight, TextAlign::kLeading, true};
+inline constexpr TextStyle kHintFormat{13, kNormalWeight, TextAlign::kCentre, true};
+inline constexpr TextStyle kButtonFormat{13.5f, kSemiBoldWeight, TextAlign::kCentre, true};
+inline constexpr TextStyle kSmallFormat{12.5f, kNormalWeight, TextAlign::kLeading, true};
+inline constexpr TextStyle kSmallRightFormat{12.5f, kNormalWeight, TextAlign::kTrailing,
                                                   false};
 
 // Native edit font: character height in DIPs at the window's DPI.
