@@ -2,7 +2,8 @@
 
 #include "app/posted_messages.h"
 #include "app/worker_reports.h"
-#include "protocol/chat_text.h"
+#include "ui/chat_history.h"
+#include "viewer/utf16_text.h"
 
 namespace px {
 
@@ -61,7 +62,7 @@ void MainWindowMessages::hostSession(intptr_t lParam) {
 void MainWindowMessages::chat(intptr_t lParam) {
   auto posted = takePostedRecord<std::string>(lParam);
   if (!posted) return;
-  const std::string text = normalizeChatText(*posted);
+  const std::u16string text = normalizeChatText(utf8ToUtf16(*posted));
   // A line arriving as the session ends has no window to go to.
   if (!text.empty() && host_.state() == HostState::kActive) view_.hostChatReceived(text);
   view_.refreshSessionControls();

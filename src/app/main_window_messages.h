@@ -35,7 +35,7 @@ class MainWindowView {
   // No host session any more: the host chat window closes, transcript and peer name go.
   virtual void hostSessionGone() = 0;
   // A chat line from the viewer of the running host session, made fit for one line (never empty).
-  virtual void hostChatReceived(const std::string& text) = 0;
+  virtual void hostChatReceived(const std::u16string& text) = 0;
   virtual void loginFinished(std::unique_ptr<LoginResult> result) = 0;
   // Forgets the local login (memory and saved file).
   virtual void clearLogin() = 0;

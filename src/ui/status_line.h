@@ -1,13 +1,12 @@
 // The status line: one short UTF-8 text at the bottom of the main window, settable from any
-// thread, and the colour of the dot drawn beside it.
+// thread. The colour of the dot beside it is the shell's decision (app/status_indicator.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "host/host_state.h"
-#include "relay/relay_status.h"
+#include "ui/rgb.h"
 
 namespace px {
 
@@ -24,19 +23,5 @@ std::string statusText();
 // window exists.
 using StatusRepaintHook = void (*)();
 void setStatusRepaintHook(StatusRepaintHook hook);
-
-struct Rgb {
-  uint8_t r, g, b;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-constexpr Rgb kStatusErrorRed{255, 95, 86};
-constexpr Rgb kStatusBusyOrange{227, 82, 5};
-constexpr Rgb kStatusRegisteredGreen{48, 209, 88};
-constexpr Rgb kStatusIdleGrey{154, 156, 166};
-
-// First match wins: an error word in the text ("Erro", "falhou", "recus", case-sensitive), then a
-// host connection pending or active, then a registered relay; otherwise grey.
-Rgb statusIndicatorColour(std::string_view text, HostState hostState, RelayStatus relayStatus);
 
 }  // namespace px

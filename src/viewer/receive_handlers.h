@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/bytes.h"
+#include "ui/chat_entry.h"
 #include "viewer/frame_decoder.h"
 #include "viewer/screen_image.h"
 
@@ -22,17 +23,11 @@ struct OverlayState {
   std::u16string statusText;  // guarded by lock
 };
 
-struct ChatEntry {
-  bool local = false;  // typed on this computer
-  std::u16string text;
-};
-
 struct ChatLog {
   std::mutex lock;
   std::deque<ChatEntry> entries;  // guarded by lock; oldest first, at most kMaxChatEntries
 };
 
-inline constexpr size_t kMaxChatEntries = 200;
 inline constexpr size_t kMaxChatUnits = 500;
 inline constexpr int kThumbnailAfterFrames = 12;
 inline constexpr int kMaxFrameLogLines = 3;

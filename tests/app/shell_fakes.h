@@ -52,7 +52,9 @@ class RecordingView final : public MainWindowView {
   void setStatus(const std::string& text) override { calls.push_back("status " + text); }
   void hostSessionStarting(const std::string& peer) override { calls.push_back("starting " + peer); }
   void hostSessionGone() override { calls.push_back("gone"); }
-  void hostChatReceived(const std::string& text) override { calls.push_back("chat " + text); }
+  void hostChatReceived(const std::u16string& text) override {
+    calls.push_back("chat " + std::string(text.begin(), text.end()));  // ASCII in these tests
+  }
   void loginFinished(std::unique_ptr<LoginResult> result) override {
     calls.push_back("login " + result->loginName);
   }
