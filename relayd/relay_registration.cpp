@@ -93,7 +93,7 @@ awaitable<void> RelayServer::Impl::waitRegistered(PeerPtr peer) {
 }
 
 // Now and then: marks the hosts registered right now as seen, then removes the IDs nobody used
-// for the configured time. The store work runs on the account pool.
+// for the configured time. On the network thread: one transaction of short updates per interval.
 awaitable<void> RelayServer::Impl::sweepUnusedIds() {
   asio::steady_timer timer(io);
   for (;;) {
@@ -104,14 +104,11 @@ awaitable<void> RelayServer::Impl::sweepUnusedIds() {
     std::vector<std::string> online;
     online.reserve(waitingHosts.size());
     for (const auto& [id, host] : waitingHosts) online.push_back(id);
-    const int64_t now = unixNow(), cutoff = now - options.forgetIdsAfterSeconds;
-    const int removed = co_await asio::co_spawn(
-        accountPool,
-        [this, online = std::move(online), now, cutoff]() -> awaitable<int> {
-          if (!store.markHostsSeen(online, now)) co_return -1;  // never remove an online host's row
-          co_return store.forgetHostsUnseenSince(cutoff);
-        },
-        use_awaitable);
+    const int64_t now = unixNow();
+    // Never removes an online host's row: they are all marked seen first, or nothing is removed.
+    const int removed = store.markHostsSeen(online, now)
+                            ? store.forgetHostsUnseenSince(now - options.forgetIdsAfterSeconds)
+                            : -1;
     if (removed > 0) logPrintf("[RELAY] %d IDs sem uso removidos\n", removed);
   }
 }

@@ -172,3 +172,28 @@ TEST(RelayHandlersTest, SealedOpeningAndLengths) {
 
 }  // namespace
 }  // namespace px::relayd
+
+namespace px::relayd {
+namespace {
+
+TEST(RelayStoreTest, ForgetsOnlyIdsUnseenSinceTheCutoff) {
+  test::TempDir temp;
+  auto store = RelayStore::open(temp.path() / "relay.db");
+  ASSERT_TRUE(store);
+  PublicKey64 old{}, online{}, recent{};
+  old[0] = 1, online[0] = 2, recent[0] = 3;
+  std::string oldId, onlineId, recentId, id;
+  ASSERT_TRUE(store->hostIdFor(old, 1000, oldId));
+  ASSERT_TRUE(store->hostIdFor(online, 1000, onlineId));
+  ASSERT_TRUE(store->hostIdFor(recent, 1000, recentId));
+  EXPECT_EQ(store->findHost(recent, 1500, 1500, id), HostLookup::kFound);  // seen again later
+  EXPECT_TRUE(store->markHostsSeen({onlineId}, 2000));
+  EXPECT_EQ(store->forgetHostsUnseenSince(1200), 1);
+  EXPECT_EQ(store->findHost(old, 2000, 0, id), HostLookup::kMissing);
+  EXPECT_EQ(store->findHost(online, 2000, 0, id), HostLookup::kFound);
+  EXPECT_EQ(id, onlineId);
+  EXPECT_EQ(store->findHost(recent, 2000, 0, id), HostLookup::kFound);
+}
+
+}  // namespace
+}  // namespace px::relayd
