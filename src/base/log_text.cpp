@@ -1,5 +1,6 @@
 #include "base/log_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace px {
