@@ -1,9 +1,12 @@
 // One accepted relay connection and the socket steps every handler shares. Network thread only.
 #pragma once
 
-#include <asio.hpp>
+// A standard header first: Asio picks its allocation functions from the library's configuration
+// macros, and every file that includes it must see the same ones.
 #include <memory>
 #include <string>
+
+#include <asio.hpp>
 
 #include "relay/relay_protocol.h"
 #include "relayd/source_counts.h"

@@ -131,8 +131,13 @@ TEST_F(RelayLifetimeTest, IdleTunnelsGiveBackTheirBurstBuffersAndAccountsMayBeCa
   // A little traffic after the burst, as an interactive session has.
   for (auto [viewer, host] : tunnels) ASSERT_TRUE(carry(viewer, host, 100));
   const long after = residentKib();
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer's allocator holds freed blocks in quarantine, so resident memory tells nothing.
+  (void)before, (void)after;
+#else
   // Buffers kept at their peak would hold about 1 MiB per direction of each tunnel.
   EXPECT_LT(after - before, kTunnels * 1024 / 2) << before << " KiB -> " << after << " KiB";
+#endif
 }
 
 TEST_F(RelayLifetimeTest, NewIdentitiesPerSourceAreCappedAndUnusedIdsAreForgotten) {
