@@ -143,7 +143,7 @@ std::unique_ptr<RelayStore> openStore(const std::filesystem::path& dir) {
 // killing the server; large freed buffers go straight back to the system.
 void prepareProcess() {
   std::signal(SIGXFSZ, SIG_IGN);
-  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+  mallopt(M_MMAP_THRESHOLD, 64 * 1024);
 }
 
 // Lets the process hold as many sockets as the system allows it, and keeps the connection cap
