@@ -38,7 +38,8 @@ class BenchRelay {
                           "senha\n");
     relay_ = std::make_unique<test::RelayProcess>(
         dir_, std::vector<std::string>{"--connections-per-minute", "0", "--tunnels-per-minute", "0",
-                                       "--max-connections", "30000"});
+                                       "--max-connections", "30000", "--opening-per-source", "0",
+                                       "--hosts-per-source", "0", "--new-ids-per-day", "0"});
     RelayConfig config;
     config.primaryHost = "127.0.0.1";
     config.port = relay_->port();

@@ -55,15 +55,10 @@ LoginReply AccountService::login(const LoginRequest& request, int64_t now) {
     reply.status = kAccountBadCredentials;
     return reply;
   }
-  if (account.lockedUntil > now) {
-    reply.status = kAccountLocked;
-    return reply;
-  }
   if (!passwordMatches(account, request.password)) {
-    reply.status = recordWrongPassword(account, now);
+    reply.status = kAccountBadCredentials;
     return reply;
   }
-  if (account.failedLogins != 0 || account.lockedUntil != 0) store_.setLoginCounters(account.login, 0, 0);
   if (account.disabled) {
     reply.status = kAccountDisabled;
     return reply;
@@ -83,16 +78,6 @@ LoginReply AccountService::login(const LoginRequest& request, int64_t now) {
   reply.lifetimeSeconds = uint32_t(lifetime);
   reply.displayName = account.displayName;
   return reply;
-}
-
-uint8_t AccountService::recordWrongPassword(Account& account, int64_t now) {
-  const int failed = account.failedLogins + 1;
-  if (policy_.lockAfter > 0 && failed >= policy_.lockAfter) {
-    store_.setLoginCounters(account.login, 0, now + policy_.lockSeconds);
-    return kAccountLocked;
-  }
-  store_.setLoginCounters(account.login, failed, 0);
-  return kAccountBadCredentials;
 }
 
 uint8_t AccountService::checkSession(const SessionToken& token, int64_t now, std::string& login) {

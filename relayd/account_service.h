@@ -15,8 +15,8 @@ namespace px::relayd {
 
 struct AccountPolicy {
   uint32_t iterations = 210000;        // PBKDF2 rounds for new passwords
-  int lockAfter = 5;                   // wrong passwords in a row before the account locks
-  int64_t lockSeconds = 15 * 60;
+  int lockAfter = 5;                   // wrong passwords from one source before it is locked out
+  int64_t lockSeconds = 15 * 60;       // (both applied by LoginGuard, not here)
   int64_t sessionSeconds = 12 * 3600;  // a session without "remember me"
   int64_t rememberSeconds = 30 * 24 * 3600;
 };
@@ -33,7 +33,7 @@ class AccountService {
  public:
   AccountService(RelayStore& store, const AccountPolicy& policy) : store_(store), policy_(policy) {}
 
-  // The reply to a login request at `now` (seconds since 1970).
+  // The reply to a login request at `now` (seconds since 1970). Lock-outs are LoginGuard's.
   LoginReply login(const LoginRequest& request, int64_t now);
   // kAccountOk with the session's login, or kAccountSessionExpired for an unknown, expired or
   // withdrawn session.
@@ -41,8 +41,6 @@ class AccountService {
   void logout(const SessionToken& token);
 
  private:
-  uint8_t recordWrongPassword(Account& account, int64_t now);
-
   RelayStore& store_;
   AccountPolicy policy_;
 };

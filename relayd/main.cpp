@@ -1,6 +1,8 @@
 // parvolex-relay: the relay daemon and its operator commands.
-#include <sys/resource.h>
+#include <malloc.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -14,6 +16,7 @@
 #include "relayd/relay_key_file.h"
 #include "relayd/relay_server.h"
 #include "relayd/relay_store.h"
+#include "relayd/socket_tuning.h"
 
 namespace px::relayd {
 namespace {
@@ -31,16 +34,40 @@ constexpr const char* kUsage =
 
 constexpr const char* kServeHelp =
     "Uso: parvolex-relay serve --data DIR --listen ADDR:PORT [opcoes]\n"
-    "  --step-timeout-ms N        prazo de cada passo antes do registro/tunel (10000)\n"
-    "  --max-connections N        limite de conexoes simultaneas (20000)\n"
-    "  --connections-per-minute N conexoes por endereco de origem por minuto (120)\n"
-    "  --failed-logins N          logins errados por origem a cada 15 min (20)\n"
-    "  --tunnels-per-minute N     pedidos de tunel por conta e por origem por minuto (30)\n"
+    "Limites por endereco de origem (um endereco pode ser uma empresa inteira atras de NAT):\n"
+    "  --opening-per-source N     conexoes abertas ao mesmo tempo ainda na troca inicial; as\n"
+    "                             excedentes sao fechadas sem leitura (64; 0 = sem limite)\n"
+    "  --hosts-per-source N       hosts registrados ao mesmo tempo; o excedente recebe o codigo 8\n"
+    "                             (1000; 0 = sem limite)\n"
+    "  --connections-per-minute N conexoes novas por minuto; as excedentes recebem o codigo 7 (120)\n"
+    "  --new-ids-per-day N        chaves de identidade novas (IDs novos) por dia; o excedente\n"
+    "                             recebe o codigo 7 (500)\n"
+    "  --failed-logins N          senhas erradas a cada 15 min, contadas quando a tentativa\n"
+    "                             comeca; depois: codigo 7 na abertura ou status 8 (20)\n"
+    "  --tunnels-per-minute N     pedidos de tunel por minuto; vale tambem por conta (30)\n"
+    "Logins (as mesmas regras para logins que existem e que nao existem):\n"
+    "  --lock-after N             senhas erradas seguidas de um endereco bloqueiam o login so para\n"
+    "                             esse endereco (5; 0 = nunca)\n"
+    "  --lock-seconds N           duracao desse bloqueio (900)\n"
+    "  --account-failures-per-hour N  senhas erradas por hora num login, somando todos os\n"
+    "                             enderecos; acima disso o login fica bloqueado por ate 1 h para\n"
+    "                             enderecos que nao entraram nele nos ultimos 30 dias (100; 0 = sem)\n"
     "  --session-seconds N        duracao de uma sessao (43200)\n"
     "  --remember-seconds N       duracao de uma sessao lembrada (2592000)\n"
-    "  --lock-after N             senhas erradas seguidas que bloqueiam a conta (5)\n"
-    "  --lock-seconds N           duracao do bloqueio (900)\n"
     "  --account-threads N        threads para verificar senhas (2)\n"
+    "Conexoes:\n"
+    "  --step-timeout-ms N        prazo unico para toda a troca inicial de uma conexao, do aceite ate\n"
+    "                             o registro, a resposta ou a uniao do tunel; nao e por passo (10000)\n"
+    "  --max-connections N        conexoes simultaneas no total, reduzido ao limite de descritores\n"
+    "                             menos uma reserva; hosts registrados ocupam ate 90% (20000)\n"
+    "  --tunnels-per-account N    tuneis abertos ao mesmo tempo por conta; o excedente recebe o\n"
+    "                             status 8 (0 = sem limite)\n"
+    "  --dead-peer-seconds N      keep-alive: um host ou viewer que sumiu sem fechar a conexao cai\n"
+    "                             depois de cerca de N s (60; 0 = desliga)\n"
+    "IDs:\n"
+    "  --forget-ids-after-seconds N  um ID sem registro por N s e apagado e pode um dia ser sorteado\n"
+    "                             de novo (15552000 = 180 dias; 0 = nunca)\n"
+    "  --sweep-seconds N          intervalo entre buscas por IDs sem uso (3600)\n"
     "Encerra de forma limpa com SIGTERM ou SIGINT.\n";
 
 constexpr const char* kAccountAddHelp =
@@ -112,55 +139,98 @@ std::unique_ptr<RelayStore> openStore(const std::filesystem::path& dir) {
   return RelayStore::open(dir / "relay.db");
 }
 
-// Lets one process hold as many sockets as the system allows it.
-void raiseDescriptorLimit() {
-  rlimit limit{};
-  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-    limit.rlim_cur = limit.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limit);
+// A write past the file size limit then fails with EFBIG, which the store reports, instead of
+// killing the server; large freed buffers go straight back to the system.
+void prepareProcess() {
+  std::signal(SIGXFSZ, SIG_IGN);
+  mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+}
+
+// Lets the process hold as many sockets as the system allows it, and keeps the connection cap
+// below that with a reserve.
+void fitConnectionCap(ServerOptions& options) {
+  const uint64_t limit = raiseDescriptorLimit();
+  const size_t cap = connectionCapWithin(options.maxConnections, limit);
+  if (cap < options.maxConnections) {
+    logPrintf("[RELAY] Limite de conexoes reduzido para %zu (limite de descritores %llu)\n", cap,
+              static_cast<unsigned long long>(limit));
+    options.maxConnections = cap;
   }
 }
 
+struct NumberOption {
+  const char* name;
+  int64_t* value;
+};
+
 int serve(const Arguments& args, const std::filesystem::path& dir) {
-  if (unknownOptions(args, {"data", "listen", "step-timeout-ms", "max-connections",
-                            "connections-per-minute", "failed-logins", "tunnels-per-minute",
-                            "session-seconds", "remember-seconds", "lock-after", "lock-seconds",
-                            "account-threads"})) {
-    return 2;
-  }
   ServerOptions options;
+  int64_t stepMs = options.stepTimeout.count(), maxConnections = int64_t(options.maxConnections),
+          openingPerSource = int64_t(options.openingPerSource), hostsPerSource = int64_t(options.hostsPerSource),
+          perMinute = options.connectionsPerMinute, newIds = options.newIdsPerDay,
+          failed = options.failedLoginsPerWindow, tunnels = options.tunnelsPerMinute,
+          lockAfter = options.accounts.lockAfter, accountFailures = options.accountFailuresPerHour,
+          threads = options.accountThreads, tunnelsPerAccount = options.tunnelsPerAccount,
+          deadPeer = options.deadPeerSeconds, sweep = options.sweepInterval.count();
+  const NumberOption numbers[] = {
+      {"step-timeout-ms", &stepMs},
+      {"max-connections", &maxConnections},
+      {"opening-per-source", &openingPerSource},
+      {"hosts-per-source", &hostsPerSource},
+      {"connections-per-minute", &perMinute},
+      {"new-ids-per-day", &newIds},
+      {"failed-logins", &failed},
+      {"tunnels-per-minute", &tunnels},
+      {"lock-after", &lockAfter},
+      {"lock-seconds", &options.accounts.lockSeconds},
+      {"account-failures-per-hour", &accountFailures},
+      {"session-seconds", &options.accounts.sessionSeconds},
+      {"remember-seconds", &options.accounts.rememberSeconds},
+      {"account-threads", &threads},
+      {"tunnels-per-account", &tunnelsPerAccount},
+      {"dead-peer-seconds", &deadPeer},
+      {"forget-ids-after-seconds", &options.forgetIdsAfterSeconds},
+      {"sweep-seconds", &sweep},
+  };
+  for (const auto& [name, value] : args.options) {
+    const bool known = name == "data" || name == "listen" ||
+                       std::any_of(std::begin(numbers), std::end(numbers),
+                                   [&](const NumberOption& n) { return name == n.name; });
+    if (!known) {
+      std::fprintf(stderr, "Opcao desconhecida: --%s\n", name.c_str());
+      return 2;
+    }
+  }
   if (!args.options.contains("listen") ||
       !parseListenAddress(args.options.at("listen"), options.listenAddress, options.port)) {
     std::fputs(kServeHelp, stderr);
     return 2;
   }
-  int64_t stepMs = options.stepTimeout.count(), maxConnections = int64_t(options.maxConnections),
-          perMinute = options.connectionsPerMinute, failed = options.failedLoginsPerWindow,
-          tunnels = options.tunnelsPerMinute, lockAfter = options.accounts.lockAfter,
-          threads = options.accountThreads;
-  if (!readNumber(args, "step-timeout-ms", stepMs) || !readNumber(args, "max-connections", maxConnections) ||
-      !readNumber(args, "connections-per-minute", perMinute) || !readNumber(args, "failed-logins", failed) ||
-      !readNumber(args, "tunnels-per-minute", tunnels) ||
-      !readNumber(args, "session-seconds", options.accounts.sessionSeconds) ||
-      !readNumber(args, "remember-seconds", options.accounts.rememberSeconds) ||
-      !readNumber(args, "lock-after", lockAfter) || !readNumber(args, "lock-seconds", options.accounts.lockSeconds) ||
-      !readNumber(args, "account-threads", threads)) {
-    return 2;
+  for (const NumberOption& n : numbers) {
+    if (!readNumber(args, n.name, *n.value)) return 2;
   }
   options.stepTimeout = std::chrono::milliseconds(stepMs);
   options.maxConnections = size_t(maxConnections);
+  options.openingPerSource = size_t(openingPerSource);
+  options.hostsPerSource = size_t(hostsPerSource);
   options.connectionsPerMinute = int(perMinute);
+  options.newIdsPerDay = int(newIds);
   options.failedLoginsPerWindow = int(failed);
   options.tunnelsPerMinute = int(tunnels);
   options.accounts.lockAfter = int(lockAfter);
+  options.accountFailuresPerHour = int(accountFailures);
   options.accountThreads = int(threads);
+  options.tunnelsPerAccount = int(tunnelsPerAccount);
+  options.deadPeerSeconds = int(deadPeer);
+  options.sweepInterval = std::chrono::seconds(std::max<int64_t>(1, sweep));
 
+  prepareProcess();
   P256KeyPair key;
   if (!loadOrCreateRelayKey(dir, key)) return 1;
   auto store = openStore(dir);
   if (!store) return 1;
   store->deleteExpiredSessions(std::time(nullptr));
-  raiseDescriptorLimit();
+  fitConnectionCap(options);
   RelayServer server(options, key, *store);
   if (!server.start()) return 1;
   logPrintf("[RELAY] Chave publica: %s\n", toHex(key.publicKey(), true).c_str());
@@ -247,11 +317,11 @@ int accountList(const Arguments& args, const std::filesystem::path& dir) {
   auto store = openStore(dir);
   if (!store) return 1;
   const int64_t now = std::time(nullptr);
-  std::printf("%-24s %-28s %-10s %-11s %s\n", "LOGIN", "NOME", "ESTADO", "VALIDADE", "BLOQUEIO");
+  std::printf("%-24s %-28s %-10s %s\n", "LOGIN", "NOME", "ESTADO", "VALIDADE");
   for (const Account& a : store->listAccounts()) {
     const char* state = a.disabled ? "desativada" : (a.expires != 0 && a.expires <= now) ? "expirada" : "ativa";
-    std::printf("%-24s %-28s %-10s %-11s %s\n", a.login.c_str(), a.displayName.c_str(), state,
-                formatDay(a.expires).c_str(), a.lockedUntil > now ? "sim" : "-");
+    std::printf("%-24s %-28s %-10s %s\n", a.login.c_str(), a.displayName.c_str(), state,
+                formatDay(a.expires).c_str());
   }
   return 0;
 }

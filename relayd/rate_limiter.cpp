@@ -30,4 +30,10 @@ bool RateLimiter::take(const std::string& key, Clock::time_point now) {
   return true;
 }
 
+void RateLimiter::refund(const std::string& key, Clock::time_point now) {
+  if (limit_ <= 0) return;
+  Window& window = windowFor(key, now);
+  if (window.count > 0) --window.count;
+}
+
 }  // namespace px::relayd

@@ -19,6 +19,8 @@ class RateLimiter {
   void add(const std::string& key, Clock::time_point now);
   // exceeded() is false: counts the event and answers true. Otherwise false, nothing counted.
   bool take(const std::string& key, Clock::time_point now);
+  // Gives back one event counted in the current window (an attempt that turned out harmless).
+  void refund(const std::string& key, Clock::time_point now);
 
  private:
   struct Window {

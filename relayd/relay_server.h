@@ -16,12 +16,24 @@ namespace px::relayd {
 struct ServerOptions {
   std::string listenAddress = "0.0.0.0";
   uint16_t port = 9001;  // 0 = any free port (tests)
-  // Every step before a host is registered or a tunnel joined must finish within this.
+  // The whole opening exchange, from accept until the host is registered, the reply sent or the
+  // tunnel joined, must finish within this (one limit for all its steps together).
   std::chrono::milliseconds stepTimeout{10000};
-  size_t maxConnections = 20000;
+  size_t maxConnections = 20000;    // lowered at start to fit the descriptor limit
+  // Per source address, held at once. One address may be a company's NAT: a client's opening
+  // exchange lasts milliseconds, so even a whole office starting at once stays far below 64,
+  // while every registered computer behind it holds one connection all day.
+  size_t openingPerSource = 64;
+  size_t hostsPerSource = 1000;
   int connectionsPerMinute = 120;  // per source address
   int failedLoginsPerWindow = 20;  // per source address, per 15 minutes
+  int accountFailuresPerHour = 100;  // per login over all sources not known to it
   int tunnelsPerMinute = 30;       // per account, and again per source address
+  int tunnelsPerAccount = 0;       // open at once; 0 = no cap
+  int newIdsPerDay = 500;          // new identity keys per source address per day
+  int deadPeerSeconds = 60;        // a silent vanished peer is dropped after about this
+  int64_t forgetIdsAfterSeconds = 180LL * 24 * 3600;  // an ID unused this long is removed
+  std::chrono::seconds sweepInterval{3600};  // how often unused IDs are looked for
   int accountThreads = 2;
   bool stopOnSignals = true;  // SIGINT and SIGTERM end run()
   AccountPolicy accounts;

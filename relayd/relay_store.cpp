@@ -9,13 +9,17 @@
 namespace px::relayd {
 namespace {
 
+// Files made before hosts had a last-seen time; their rows count as seen when created.
+constexpr const char* kAddLastSeen = "ALTER TABLE hosts ADD COLUMN last_seen INTEGER NOT NULL DEFAULT 0";
+
 constexpr const char* kSchema = R"sql(
 PRAGMA journal_mode = WAL;
 PRAGMA synchronous = NORMAL;
 CREATE TABLE IF NOT EXISTS hosts(
   identity BLOB PRIMARY KEY,
   id TEXT NOT NULL UNIQUE,
-  created INTEGER NOT NULL);
+  created INTEGER NOT NULL,
+  last_seen INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE IF NOT EXISTS accounts(
   login TEXT PRIMARY KEY,
   display_name TEXT NOT NULL,
@@ -50,7 +54,7 @@ bool randomComputerId(std::string& out) {
 
 class Statement {
  public:
-  Statement(sqlite3* db, const char* sql) {
+  Statement(sqlite3* db, const char* sql) : db_(db) {
     if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
       logPrintf("[RELAY] SQLite: %s\n", sqlite3_errmsg(db));
       stmt_ = nullptr;
@@ -73,8 +77,15 @@ class Statement {
     if (stmt_) sqlite3_bind_int64(stmt_, index, value);
     return *this;
   }
-  // SQLITE_ROW, SQLITE_DONE or an error code.
-  int step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_ERROR; }
+  // SQLITE_ROW, SQLITE_DONE or an error code, which is logged with SQLite's own message.
+  int step() {
+    if (!stmt_) return SQLITE_ERROR;
+    const int result = sqlite3_step(stmt_);
+    if (result != SQLITE_ROW && result != SQLITE_DONE) {
+      logPrintf("[RELAY] SQLite: %s (%s)\n", sqlite3_errmsg(db_), sqlite3_sql(stmt_));
+    }
+    return result;
+  }
   bool run() { return step() == SQLITE_DONE; }
 
   std::string text(int column) const {
@@ -89,11 +100,12 @@ class Statement {
   int64_t integer(int column) const { return sqlite3_column_int64(stmt_, column); }
 
  private:
+  sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
 };
 
 constexpr const char* kAccountColumns =
-    "login, display_name, salt, hash, iterations, disabled, expires, failed_logins, locked_until";
+    "login, display_name, salt, hash, iterations, disabled, expires";
 
 Account readAccount(const Statement& row) {
   Account account;
@@ -105,8 +117,6 @@ Account readAccount(const Statement& row) {
   account.iterations = uint32_t(row.integer(4));
   account.disabled = row.integer(5) != 0;
   account.expires = row.integer(6);
-  account.failedLogins = int(row.integer(7));
-  account.lockedUntil = row.integer(8);
   return account;
 }
 
@@ -128,32 +138,65 @@ std::unique_ptr<RelayStore> RelayStore::open(const std::filesystem::path& file) 
     sqlite3_close(db);
     return nullptr;
   }
+  sqlite3_exec(db, kAddLastSeen, nullptr, nullptr, nullptr);  // fails harmlessly when present
   return std::unique_ptr<RelayStore>(new RelayStore(db));
 }
 
 RelayStore::~RelayStore() { sqlite3_close(db_); }
 
-bool RelayStore::findHostId(const PublicKey64& identity, std::string& id) {
+HostLookup RelayStore::findHostId(const PublicKey64& identity, std::string& id) {
   Statement select(db_, "SELECT id FROM hosts WHERE identity = ?");
-  if (select.bind(1, identity).step() != SQLITE_ROW) return false;
+  const int result = select.bind(1, identity).step();
+  if (result == SQLITE_DONE) return HostLookup::kMissing;
+  if (result != SQLITE_ROW) return HostLookup::kFailed;
   id = select.text(0);
-  return true;
+  return HostLookup::kFound;
 }
 
-bool RelayStore::hostIdFor(const PublicKey64& identity, std::string& id) {
+HostLookup RelayStore::findHost(const PublicKey64& identity, int64_t now, int64_t staleBefore,
+                                std::string& id) {
   std::lock_guard guard(lock_);
-  if (findHostId(identity, id)) return true;
+  const HostLookup found = findHostId(identity, id);
+  if (found != HostLookup::kFound) return found;
+  Statement touch(db_, "UPDATE hosts SET last_seen = ? WHERE identity = ? AND last_seen < ?");
+  // A failed touch only shortens the row's life; the registration still goes on.
+  touch.bind(1, now).bind(2, identity).bind(3, staleBefore).run();
+  return HostLookup::kFound;
+}
+
+bool RelayStore::markHostsSeen(const std::vector<std::string>& ids, int64_t now) {
+  std::lock_guard guard(lock_);
+  if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+  bool ok = true;
+  for (const std::string& id : ids) {
+    Statement touch(db_, "UPDATE hosts SET last_seen = ? WHERE id = ?");
+    ok = touch.bind(1, now).bind(2, id).run() && ok;
+  }
+  return sqlite3_exec(db_, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
+}
+
+int RelayStore::forgetHostsUnseenSince(int64_t cutoff) {
+  std::lock_guard guard(lock_);
+  Statement drop(db_, "DELETE FROM hosts WHERE max(created, last_seen) < ?");
+  if (!drop.bind(1, cutoff).run()) return -1;
+  return sqlite3_changes(db_);
+}
+
+bool RelayStore::hostIdFor(const PublicKey64& identity, int64_t now, std::string& id) {
+  std::lock_guard guard(lock_);
+  const HostLookup found = findHostId(identity, id);
+  if (found != HostLookup::kMissing) return found == HostLookup::kFound;
   // A collision with a taken ID fails the insert on the UNIQUE constraint; draw again.
   for (int attempt = 0; attempt < 32; ++attempt) {
     std::string candidate;
     if (!randomComputerId(candidate)) return false;
-    Statement insert(db_, "INSERT OR IGNORE INTO hosts(identity, id, created) VALUES(?, ?, strftime('%s','now'))");
-    if (!insert.bind(1, identity).bind(2, candidate).run()) return false;
+    Statement insert(db_, "INSERT OR IGNORE INTO hosts(identity, id, created, last_seen) VALUES(?, ?, ?, ?)");
+    if (!insert.bind(1, identity).bind(2, candidate).bind(3, now).bind(4, now).run()) return false;
     if (sqlite3_changes(db_) == 1) {
       id = candidate;
       return true;
     }
-    if (findHostId(identity, id)) return true;
+    if (findHostId(identity, id) == HostLookup::kFound) return true;
   }
   return false;
 }
@@ -180,12 +223,6 @@ bool RelayStore::findAccount(const std::string& login, Account& out) {
   if (select.bind(1, login).step() != SQLITE_ROW) return false;
   out = readAccount(select);
   return true;
-}
-
-bool RelayStore::setLoginCounters(const std::string& login, int failedLogins, int64_t lockedUntil) {
-  std::lock_guard guard(lock_);
-  Statement update(db_, "UPDATE accounts SET failed_logins = ?, locked_until = ? WHERE login = ?");
-  return update.bind(1, int64_t(failedLogins)).bind(2, lockedUntil).bind(3, login).run();
 }
 
 bool RelayStore::disableAccount(const std::string& login) {

@@ -25,9 +25,7 @@ struct Account {
   Digest32 hash{};
   uint32_t iterations = 0;
   bool disabled = false;
-  int64_t expires = 0;      // seconds since 1970; 0 = never
-  int failedLogins = 0;     // wrong passwords since the last success or lock
-  int64_t lockedUntil = 0;  // seconds since 1970; 0 = not locked
+  int64_t expires = 0;  // seconds since 1970; 0 = never
 };
 
 struct Session {
@@ -36,6 +34,7 @@ struct Session {
 };
 
 enum class AddAccountResult { kAdded, kExists, kFailed };
+enum class HostLookup { kFound, kMissing, kFailed };
 
 class RelayStore {
  public:
@@ -45,13 +44,20 @@ class RelayStore {
   RelayStore(const RelayStore&) = delete;
   RelayStore& operator=(const RelayStore&) = delete;
 
+  // The ID kept for `identity`; marks it seen at `now` (seconds since 1970) when it was last
+  // marked before `staleBefore`, so frequent registrations cost no write each.
+  HostLookup findHost(const PublicKey64& identity, int64_t now, int64_t staleBefore, std::string& id);
   // The ID kept for `identity`, or a fresh random unused one stored now. False on a store error.
-  bool hostIdFor(const PublicKey64& identity, std::string& id);
+  bool hostIdFor(const PublicKey64& identity, int64_t now, std::string& id);
+  // Marks the IDs of hosts registered right now as seen, so no sweep removes them.
+  bool markHostsSeen(const std::vector<std::string>& ids, int64_t now);
+  // Removes every ID not seen since `cutoff`; the number removed, or -1 on a store error. Until
+  // its row goes an ID is never handed to another key.
+  int forgetHostsUnseenSince(int64_t cutoff);
 
   AddAccountResult addAccount(const Account& account);
   // False when the login is unknown or the store fails.
   bool findAccount(const std::string& login, Account& out);
-  bool setLoginCounters(const std::string& login, int failedLogins, int64_t lockedUntil);
   // False when the login is unknown. Also ends the account's sessions.
   bool disableAccount(const std::string& login);
   std::vector<Account> listAccounts();
@@ -64,7 +70,7 @@ class RelayStore {
 
  private:
   explicit RelayStore(sqlite3* db) : db_(db) {}
-  bool findHostId(const PublicKey64& identity, std::string& id);
+  HostLookup findHostId(const PublicKey64& identity, std::string& id);
 
   std::mutex lock_;
   sqlite3* db_;  // owned; closed by the destructor

@@ -26,6 +26,7 @@
 
 #include "base/data_folder.h"
 #include "base/log.h"
+#include "base/log_text.h"
 #include "host/host_session.h"
 #include "host/x11_factories.h"
 #include "relay/registration_loop.h"
@@ -61,7 +62,7 @@ class EventQueue : public RegistrationEvents, public HostEvents {
   void sessionStarted(HostSessionStart start) override { push(Started{std::move(start)}); }
   void sessionEnded(bool refused) override { push(Ended{refused}); }
   void status(const std::string& text) override { logPrintf("[STATUS] %s\n", text.c_str()); }
-  void chatText(std::string text) override { logPrintf("[HOST] Chat: %s\n", text.c_str()); }
+  void chatText(std::string text) override { logPrintf("[HOST] Chat: %s\n", escapeForLog(text).c_str()); }
 
   // Waits up to 100 ms for an event.
   std::optional<Event> next() {

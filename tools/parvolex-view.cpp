@@ -22,6 +22,7 @@
 
 #include "base/data_folder.h"
 #include "base/log.h"
+#include "base/log_text.h"
 #include "protocol/session_messages.h"
 #include "relay/login_state.h"
 #include "relay/login_worker.h"
@@ -160,7 +161,7 @@ class HeadlessUi final : public ViewerUi {
     if (s.chat.entries.empty()) return;
     std::string text;
     for (char16_t c : s.chat.entries.back().text) text.push_back(c < 0x80 ? char(c) : '?');
-    logPrintf("[VIEWER] Chat recebido: %s\n", text.c_str());
+    logPrintf("[VIEWER] Chat recebido: %s\n", escapeForLog(text).c_str());
   }
   void showWindow(ViewerSession&) override { start_ = Clock::now(); }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "base/log.h"
+#include "base/log_text.h"
 #include "crypto/crypto.h"
 #include "protocol/session_messages.h"
 #include "store/connection_lists.h"
@@ -139,8 +140,8 @@ void HostService::hostConnectionThread(std::unique_ptr<SecureChannel> channel) {
     failConnection(std::move(channel));
     return;
   }
-  logPrintf("[HOST] Pedido de acesso de '%s' (ID %s)\n", request->displayName.c_str(),
-            request->computerId.c_str());
+  logPrintf("[HOST] Pedido de acesso de '%s' (ID %s)\n", escapeForLog(request->displayName).c_str(),
+            escapeForLog(request->computerId).c_str());
 
   bool control = false;
   if (passwordAdmits(*channel, request->proof)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,13 +25,28 @@ inline std::filesystem::path relayBinary() {
          "parvolex-relay";
 }
 
+// Limits the child starts under (0 leaves a limit as it is).
+struct ChildLimits {
+  rlim_t fileSize = 0;     // RLIMIT_FSIZE, bytes
+  rlim_t descriptors = 0;  // RLIMIT_NOFILE, soft and hard
+};
+
 // Starts `args` with a pipe on standard input and one on standard output (and error).
-inline pid_t spawnRelay(const std::vector<std::string>& args, int& stdinFd, int& stdoutFd) {
+inline pid_t spawnRelay(const std::vector<std::string>& args, int& stdinFd, int& stdoutFd,
+                        ChildLimits limits = {}) {
   int in[2], out[2];
   if (pipe(in) != 0 || pipe(out) != 0) return -1;
   const std::string binary = relayBinary().string();
   const pid_t pid = fork();
   if (pid == 0) {
+    if (limits.fileSize != 0) {
+      const rlimit fileSize{limits.fileSize, limits.fileSize};
+      setrlimit(RLIMIT_FSIZE, &fileSize);
+    }
+    if (limits.descriptors != 0) {
+      const rlimit descriptors{limits.descriptors, limits.descriptors};
+      setrlimit(RLIMIT_NOFILE, &descriptors);
+    }
     dup2(in[0], 0);
     dup2(out[1], 1);
     dup2(out[1], 2);
@@ -72,14 +88,16 @@ inline CommandResult runRelayCommand(const std::vector<std::string>& args, const
   return result;
 }
 
-// The server on 127.0.0.1 and a free port, stopped with SIGTERM when the object goes.
+// The server on `listen` (127.0.0.1 and a free port unless told), stopped with SIGTERM when the
+// object goes.
 class RelayProcess {
  public:
-  RelayProcess(const std::filesystem::path& data, std::vector<std::string> extra = {}) {
-    std::vector<std::string> args{"serve", "--data", data.string(), "--listen", "127.0.0.1:0"};
+  RelayProcess(const std::filesystem::path& data, std::vector<std::string> extra = {}, ChildLimits limits = {},
+               const std::string& listen = "127.0.0.1:0") {
+    std::vector<std::string> args{"serve", "--data", data.string(), "--listen", listen};
     args.insert(args.end(), extra.begin(), extra.end());
     int in = -1;
-    pid_ = spawnRelay(args, in, out_);
+    pid_ = spawnRelay(args, in, out_, limits);
     if (pid_ < 0) return;
     close(in);
     reader_ = std::thread([this] { drain(); });
@@ -94,6 +112,11 @@ class RelayProcess {
 
   uint16_t port() const { return port_; }
   pid_t pid() const { return pid_; }
+  // Still running (not exited or killed).
+  bool alive() const {
+    int status = 0;
+    return pid_ > 0 && waitpid(pid_, &status, WNOHANG) == 0;
+  }
   std::string output() const {
     std::lock_guard guard(lock_);
     return output_;
@@ -117,9 +140,10 @@ class RelayProcess {
     for (ssize_t n; (n = read(out_, buffer, sizeof buffer)) > 0;) {
       std::lock_guard guard(lock_);
       output_.append(buffer, size_t(n));
-      const auto at = output_.find("Escutando em 127.0.0.1:");
-      if (port_ == 0 && at != std::string::npos) {
-        port_ = uint16_t(std::atoi(output_.c_str() + at + 23));
+      const auto at = output_.find("Escutando em ");
+      const auto colon = output_.find(':', at);
+      if (port_ == 0 && at != std::string::npos && colon != std::string::npos) {
+        port_ = uint16_t(std::atoi(output_.c_str() + colon + 1));
       }
     }
     ended_ = true;
