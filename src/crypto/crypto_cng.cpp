@@ -1,5 +1,6 @@
 // Crypto provider over CNG (bcrypt). Algorithm providers are opened once per process; every key
-// is a bcrypt key object owned by the caller's P256KeyPair or RecordKey.
+// is a bcrypt key object owned by the caller's P256KeyPair or RecordKey. Deriving a public point
+// from a scalar and the agreement itself are in ecdh_cng.cpp (ecdh_gcrypt_win.cpp for Wine).
 #include <windows.h>
 
 #include <bcrypt.h>
