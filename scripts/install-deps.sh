@@ -10,7 +10,8 @@ native_pkgs=(
   libx11-dev libxext-dev libxdamage-dev libxfixes-dev libxrandr-dev libxtst-dev
   xvfb xauth x11-utils xdotool
 )
-cross_pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64)
+# libgcrypt for Windows: only the 64-bit Wine test build links it (PX_WINE_CRYPTO).
+cross_pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 libgcrypt-mingw-w64-dev)
 wine_pkgs=(wine wine32 wine64)
 
 need_install() {

@@ -1,5 +1,6 @@
 // Crypto provider over CNG (bcrypt). Algorithm providers are opened once per process; every key
-// is a bcrypt key object owned by the caller's P256KeyPair or RecordKey.
+// is a bcrypt key object owned by the caller's P256KeyPair or RecordKey. Deriving a public point
+// from a scalar and the agreement itself are in ecdh_cng.cpp (ecdh_gcrypt_win.cpp for Wine).
 #include <windows.h>
 
 #include <bcrypt.h>
@@ -9,17 +10,14 @@
 #include <cstring>
 
 #include "base/log.h"
-#include "crypto/cng_handles_win.h"
+#include "base/scoped_wipe.h"
+#include "crypto/cng_ecc_win.h"
 #include "crypto/crypto_provider.h"
 
 namespace px {
 namespace {
 
-// CNG's ECC blob magics for P-256.
-constexpr ULONG kEcdhPublicMagic = BCRYPT_ECDH_PUBLIC_P256_MAGIC;     // "ECK1"
-constexpr ULONG kEcdhPrivateMagic = BCRYPT_ECDH_PRIVATE_P256_MAGIC;   // "ECK2"
-constexpr ULONG kEcdsaPublicMagic = BCRYPT_ECDSA_PUBLIC_P256_MAGIC;   // "ECS1"
-constexpr ULONG kEcdsaPrivateMagic = BCRYPT_ECDSA_PRIVATE_P256_MAGIC; // "ECS2"
+using namespace cng;
 
 // The order n of the P-256 group, big-endian: private scalars must lie in [1, n).
 constexpr PrivateScalar32 kP256Order = {
@@ -81,16 +79,25 @@ const Providers& providers() {
   return opened;
 }
 
+bool hasEccHeader(const uint8_t* blob, ULONG magic) {
+  return loadLe32(blob) == magic && loadLe32(blob + 4) == kP256Coord;
+}
+
+bool isZero(const PublicKey64& point) {
+  return std::all_of(point.begin(), point.end(), [](uint8_t b) { return b == 0; });
+}
+
+}  // namespace
+
+namespace cng {
+
+BCRYPT_ALG_HANDLE ecdhProvider() { return providers().ecdh.get(); }
+
 void writeEccHeader(uint8_t* blob, ULONG magic) {
   storeLe32(blob, magic);
   storeLe32(blob + 4, kP256Coord);
 }
 
-bool hasEccHeader(const uint8_t* blob, ULONG magic) {
-  return loadLe32(blob) == magic && loadLe32(blob + 4) == kP256Coord;
-}
-
-// Imports a 64-byte X||Y point as a public key of `alg`; CNG refuses points off the curve.
 BcryptKey importPublic(BCRYPT_ALG_HANDLE alg, ULONG magic, const PublicKey64& point) {
   if (!alg) return BcryptKey();
   uint8_t blob[kEccPublicBlobSize];
@@ -112,27 +119,23 @@ bool exportPublic(BCRYPT_KEY_HANDLE key, ULONG magic, PublicKey64& out) {
   return true;
 }
 
-// The private blob (header, X, Y, d) of an agreement key. The caller wipes it.
-bool exportPrivate(BCRYPT_KEY_HANDLE key, uint8_t (&blob)[kEccPrivateBlobSize]) {
+bool exportPrivate(BCRYPT_KEY_HANDLE key, EccPrivateBlob& blob) {
   ULONG len = 0;
-  return ok(BCryptExportKey(key, nullptr, BCRYPT_ECCPRIVATE_BLOB, blob, sizeof blob, &len, 0)) &&
-         len == sizeof blob && hasEccHeader(blob, kEcdhPrivateMagic);
+  return ok(BCryptExportKey(key, nullptr, BCRYPT_ECCPRIVATE_BLOB, blob.data(), ULONG(blob.size()),
+                            &len, 0)) &&
+         len == blob.size() && hasEccHeader(blob.data(), kEcdhPrivateMagic);
 }
 
-BcryptKey importPrivate(BCRYPT_ALG_HANDLE alg, uint8_t (&blob)[kEccPrivateBlobSize], ULONG flags) {
+BcryptKey importPrivate(BCRYPT_ALG_HANDLE alg, const EccPrivateBlob& blob, ULONG flags) {
   if (!alg) return BcryptKey();
   BCRYPT_KEY_HANDLE handle = nullptr;
-  if (!ok(BCryptImportKeyPair(alg, nullptr, BCRYPT_ECCPRIVATE_BLOB, &handle, blob, sizeof blob,
-                              flags)))
+  if (!ok(BCryptImportKeyPair(alg, nullptr, BCRYPT_ECCPRIVATE_BLOB, &handle, in(blob.data()),
+                              ULONG(blob.size()), flags)))
     return BcryptKey();
   return BcryptKey(handle);
 }
 
-bool isZero(const PublicKey64& point) {
-  return std::all_of(point.begin(), point.end(), [](uint8_t b) { return b == 0; });
-}
-
-}  // namespace
+}  // namespace cng
 
 // The private key lives in the agreement provider; signing re-imports it as a signing key.
 struct P256KeyState {
@@ -170,13 +173,7 @@ P256KeyPair P256KeyPair::fromPrivateScalar(const PrivateScalar32& scalar) {
   if (zero || !std::lexicographical_compare(scalar.begin(), scalar.end(), kP256Order.begin(),
                                             kP256Order.end()))
     return P256KeyPair();
-  // CNG has no call that derives the public point; imported with X and Y zeroed and validation
-  // off, the provider computes it from d, and the export below reads it back.
-  uint8_t blob[kEccPrivateBlobSize] = {};
-  writeEccHeader(blob, kEcdhPrivateMagic);
-  std::copy(scalar.begin(), scalar.end(), blob + kEccBlobHeader + 2 * kP256Coord);
-  BcryptKey key = importPrivate(providers().ecdh.get(), blob, BCRYPT_NO_KEY_VALIDATION);
-  secureWipe(blob, sizeof blob);
+  BcryptKey key = importScalar(scalar);
   P256KeyPair pair;
   if (!key || !exportPublic(key.get(), kEcdhPublicMagic, pair.public_) || isZero(pair.public_))
     return P256KeyPair();
@@ -186,25 +183,23 @@ P256KeyPair P256KeyPair::fromPrivateScalar(const PrivateScalar32& scalar) {
 
 bool P256KeyPair::exportPrivateScalar(PrivateScalar32& out) const {
   if (!state_) return false;
-  uint8_t blob[kEccPrivateBlobSize];
-  const bool exported = exportPrivate(state_->key.get(), blob);
-  if (exported) {
-    const uint8_t* d = blob + kEccBlobHeader + 2 * kP256Coord;
-    std::copy(d, d + kP256Coord, out.begin());
-  }
-  secureWipe(blob, sizeof blob);
-  return exported;
+  EccPrivateBlob blob;
+  ScopedWipe wipe(blob);
+  if (!exportPrivate(state_->key.get(), blob)) return false;
+  std::copy_n(blob.begin() + kBlobDOffset, kP256Coord, out.begin());
+  return true;
 }
 
 bool P256KeyPair::sign(const Digest32& digest, Signature64& out) const {
   if (!state_) return false;
-  uint8_t blob[kEccPrivateBlobSize];
+  EccPrivateBlob blob;
   BcryptKey signer;
-  if (exportPrivate(state_->key.get(), blob)) {
-    writeEccHeader(blob, kEcdsaPrivateMagic);
+  {
+    ScopedWipe wipe(blob);
+    if (!exportPrivate(state_->key.get(), blob)) return false;
+    writeEccHeader(blob.data(), kEcdsaPrivateMagic);
     signer = importPrivate(providers().ecdsa.get(), blob, 0);
   }
-  secureWipe(blob, sizeof blob);
   if (!signer) return false;
   Signature64 made;
   ULONG len = 0;
@@ -218,21 +213,11 @@ bool P256KeyPair::sign(const Digest32& digest, Signature64& out) const {
 
 bool P256KeyPair::agree(const PublicKey64& peer, SharedSecret& out) const {
   if (!state_) return false;
-  BcryptKey peerKey = importPublic(providers().ecdh.get(), kEcdhPublicMagic, peer);
-  if (!peerKey) return false;
-  BCRYPT_SECRET_HANDLE rawSecret = nullptr;
-  if (!ok(BCryptSecretAgreement(state_->key.get(), peerKey.get(), &rawSecret, 0))) return false;
-  BcryptSecret secret(rawSecret);
-  peerKey.reset();
-  // "TRUNCATE" hands out the shared x-coordinate as it is: little-endian, 32 bytes.
   SharedSecret derived{};
-  ULONG len = 0;
-  const bool derivedOk = ok(BCryptDeriveKey(secret.get(), BCRYPT_KDF_RAW_SECRET, nullptr,
-                                            derived.data(), ULONG(derived.size()), &len, 0)) &&
-                         len == derived.size();
-  if (derivedOk) out = derived;
-  secureWipe(derived);
-  return derivedOk;
+  ScopedWipe wipe(derived);
+  if (!agreeRaw(state_->key.get(), peer, derived)) return false;
+  out = derived;
+  return true;
 }
 
 bool ecdsaVerify(const PublicKey64& key, const Digest32& digest, const Signature64& signature) {

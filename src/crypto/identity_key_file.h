@@ -22,4 +22,8 @@ enum class IdentityFileResult {
 IdentityFileResult loadOrCreateIdentityKeyFile(const std::filesystem::path& file,
                                                P256KeyPair& key);
 
+// The device identity where it lives in a file: "identity.key" in the data folder, loaded or
+// created on the first call. The outcome, good or bad (null), stands for the rest of the process.
+const P256KeyPair* dataFolderIdentityKey();
+
 }  // namespace px

@@ -21,21 +21,10 @@ PublicKey64 point(const char* x, const char* y) {
 
 bool agreementAvailable() { return test::ecdhAgreementAvailable(); }
 
-// Building a key from a bare private scalar needs the provider to derive the public point;
-// Wine's bcrypt refuses the ECC private blob with zeroed X and Y that CNG derives it from.
-bool scalarImportAvailable() {
-  static const bool available = [] {
-    PrivateScalar32 one{};
-    one[31] = 1;
-    return P256KeyPair::fromPrivateScalar(one).valid();
-  }();
-  return available;
-}
+bool scalarImportAvailable() { return test::scalarImportAvailable(); }
 
-#define SKIP_WITHOUT_SCALAR_IMPORT()                                                      \
-  if (!scalarImportAvailable())                                                           \
-  GTEST_SKIP() << "this crypto provider cannot build a P-256 key from a private scalar "  \
-                  "(ECC private blob with zeroed X and Y refused, as under Wine)"
+#define SKIP_WITHOUT_SCALAR_IMPORT() \
+  if (!scalarImportAvailable()) GTEST_SKIP() << test::kNoScalarImportReason
 
 #define SKIP_WITHOUT_AGREEMENT()                                                          \
   if (!agreementAvailable())                                                              \
