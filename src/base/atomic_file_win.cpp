@@ -3,19 +3,9 @@
 #include <algorithm>
 
 #include "base/atomic_file.h"
-#include "base/scoped_handle.h"
+#include "base/scoped_file_win.h"
 
 namespace px {
-namespace {
-
-struct FileTraits {
-  using Handle = HANDLE;
-  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-  static void close(HANDLE h) { CloseHandle(h); }
-};
-using ScopedFile = ScopedHandle<FileTraits>;
-
-}  // namespace
 
 bool writeFileAtomically(const std::filesystem::path& path, ByteView contents, FileAccess) {
   std::filesystem::path tmp = path;

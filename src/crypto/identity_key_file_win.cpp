@@ -1,19 +1,9 @@
 #include <windows.h>
 
-#include "base/scoped_handle.h"
+#include "base/scoped_file_win.h"
 #include "crypto/identity_key_file_platform.h"
 
 namespace px {
-namespace {
-
-struct FileTraits {
-  using Handle = HANDLE;
-  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-  static void close(HANDLE h) { CloseHandle(h); }
-};
-using ScopedFile = ScopedHandle<FileTraits>;
-
-}  // namespace
 
 // A folder cannot be locked on Windows: the lock is on a file of its own in that folder.
 struct IdentityFolderLock::Held {
