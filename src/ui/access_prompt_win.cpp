@@ -253,7 +253,7 @@ void announce(HWND hwnd, HWND mainWindow) {
 
 }  // namespace
 
-AccessAnswer showAccessPrompt(std::string_view name, std::string_view id, HWND mainWindow) {
+PromptAnswer showAccessPrompt(std::string_view name, std::string_view id, HWND mainWindow) {
   registerPromptClass();
   PromptWindow w;
   w.name = widen(promptDisplayName(name));

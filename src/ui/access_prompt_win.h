@@ -7,7 +7,7 @@
 
 namespace px {
 
-struct AccessAnswer {
+struct PromptAnswer {
   bool accepted = false;
   bool allowControl = false;
 };
@@ -15,6 +15,6 @@ struct AccessAnswer {
 // Runs on the host connection thread and blocks it with the prompt's own message loop until the
 // window is gone. `mainWindow` may be null (the prompt then opens on the primary monitor at the
 // system DPI). Refused when the window cannot be drawn.
-AccessAnswer showAccessPrompt(std::string_view name, std::string_view id, HWND mainWindow);
+PromptAnswer showAccessPrompt(std::string_view name, std::string_view id, HWND mainWindow);
 
 }  // namespace px
