@@ -181,12 +181,11 @@ bool FrameDecoder::drawTile(const Tile& tile, Slot& slot, const Canvas& c) {
   return true;
 }
 
-bool FrameDecoder::readTiles(ByteView payload, const Canvas& c, bool& shareable) {
+bool FrameDecoder::readTiles(ByteView payload, const Canvas& c, uint32_t tileCount,
+                             bool& shareable) {
   tiles_.clear();
-  FrameHeader header;
-  readFrameHeader(payload, header);
   // The count is taken as 16 bits: the upper two bytes are always 0 on the wire.
-  const int count = uint16_t(header.tileCount);
+  const int count = uint16_t(tileCount);
   if (count == 0) return true;
   const int64_t gridArea = int64_t(c.gridWidth) * c.gridHeight;
   if (gridArea > kMaxGridPixels) return false;
@@ -269,7 +268,7 @@ bool FrameDecoder::decodeTiledFrame(ByteView payload, uint8_t* image, int imageW
   }
   const Canvas canvas{image, imageWidth, imageHeight, gridW, gridH};
   bool shareable = false;
-  const bool complete = readTiles(payload, canvas, shareable);
+  const bool complete = readTiles(payload, canvas, header.tileCount, shareable);
   const bool drawn = shareable ? drawShared(canvas) : drawInOrder(canvas);
   // Tile buffers are kept between frames, but none larger than the image: only a crafted frame
   // has a tile bigger than the screen, and four such buffers must not stay behind.

@@ -72,9 +72,9 @@ class FrameDecoder {
   struct Tile;
   struct Canvas;
 
-  // Reads the tile headers into tiles_; false at the first malformed one (tiles_ holds those
-  // before it). `shareable` tells whether the tiles may be drawn at once.
-  bool readTiles(ByteView payload, const Canvas& canvas, bool& shareable);
+  // Reads the header's `tileCount` tile headers into tiles_; false at the first malformed one
+  // (tiles_ holds those before it). `shareable` tells whether the tiles may be drawn at once.
+  bool readTiles(ByteView payload, const Canvas& canvas, uint32_t tileCount, bool& shareable);
   bool drawTile(const Tile& tile, Slot& slot, const Canvas& canvas);
   bool drawInOrder(const Canvas& canvas);
   bool drawShared(const Canvas& canvas);
