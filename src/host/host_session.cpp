@@ -197,6 +197,14 @@ void HostService::startHostSession(HostSessionStart start) {
   supervisor_ = std::thread([this] { hostSupervisorThread(); });
 }
 
+bool HostService::sendChat(std::string_view utf8) {
+  Bytes payload;
+  if (!buildChatText(utf8, payload)) return false;
+  std::lock_guard guard(channelLock_);
+  if (!channel_ || state_.load() != HostState::kActive || !running_.load()) return false;
+  return sendRecord(*channel_, uint8_t(MessageType::kChatText), payload);
+}
+
 void HostService::joinSession() {
   if (supervisor_.joinable()) supervisor_.join();
 }
@@ -274,7 +282,10 @@ void HostService::hostSupervisorThread() {
   closeSocket(*channel_);
   input_.join();
   closeChannel(*channel_);
-  channel_.reset();
+  {
+    std::lock_guard guard(channelLock_);
+    channel_.reset();
+  }
   state_.store(HostState::kIdle);
   deps_.events->sessionEnded(false);
 }

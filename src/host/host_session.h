@@ -83,6 +83,9 @@ class HostService {
   void startHostSession(HostSessionStart start);
   // "Desconectar": asks the running session to end (asynchronously).
   void disconnect() { running_.store(false); }
+  // A chat line typed on this computer, sent as ChatText on the running session's channel.
+  // False when no session runs or the send failed. Any thread.
+  bool sendChat(std::string_view utf8);
   // Waits until the session's threads have finished (shutdown, tests).
   void joinSession();
 
@@ -123,6 +126,7 @@ class HostService {
   std::mutex monitorLock_;
   PixelRect monitorRect_;  // guarded by monitorLock_
   std::unique_ptr<SecureChannel> channel_;  // destroyed by the supervisor
+  std::mutex channelLock_;  // guards channel_'s reset against sendChat
   std::thread capture_;
   std::thread input_;
   std::thread supervisor_;

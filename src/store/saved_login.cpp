@@ -1,5 +1,7 @@
 #include "store/saved_login.h"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cstring>
 
@@ -66,6 +68,11 @@ void saveLogin(const LoginToken& token, int64_t expiry, std::string_view loginNa
     writeFileAtomically(dataFolder() / kLoginFileName, sealed, FileAccess::kOwnerOnly);
   }
   secureWipe(plain);
+}
+
+void forgetSavedLogin() {
+  std::error_code ec;
+  std::filesystem::remove(dataFolder() / kLoginFileName, ec);
 }
 
 SavedLoginRestore loadSavedLogin(SavedLogin& out, int64_t now) {

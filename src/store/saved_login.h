@@ -36,6 +36,10 @@ struct SavedLogin {
 void saveLogin(const LoginToken& token, int64_t expiry, std::string_view loginName,
                std::string_view displayName);
 
+// Deletes login.bin (logout, a login without the remember choice, an expired login). A missing
+// file is not an error.
+void forgetSavedLogin();
+
 enum class SavedLoginRestore {
   kNothing,        // no file, not ours, or malformed
   kLastLoginName,  // only `loginName` is meaningful: the session ends within kLoginSpareSeconds

@@ -304,6 +304,20 @@ TEST_F(HostSessionTest, ChatTextWithinLimitsReachesTheShell) {
   EXPECT_EQ(chats[1], "ola");
 }
 
+TEST_F(HostSessionTest, ChatTypedHereReachesTheViewerOnlyWhileTheSessionRuns) {
+  start(false);
+  hello();
+  EXPECT_FALSE(host_->sendChat(""));
+  EXPECT_FALSE(host_->sendChat(std::string(8001, 'x')));
+  ASSERT_TRUE(host_->sendChat("oi, pode entrar"));
+  auto chat = receiveUntil(viewer_, MessageType::kChatText);
+  ASSERT_TRUE(chat);
+  EXPECT_EQ(parseChatText(chat->payload), "oi, pode entrar");
+  host_->disconnect();
+  host_->joinSession();
+  EXPECT_FALSE(host_->sendChat("tarde demais"));
+}
+
 TEST_F(HostSessionTest, ByeFromTheViewerEndsTheSession) {
   start(true);
   hello();

@@ -37,6 +37,15 @@ TEST_F(SavedLoginTest, RoundTripRestoresTheSession) {
   EXPECT_EQ(loaded.displayName, "João Silva");
 }
 
+TEST_F(SavedLoginTest, ForgettingDeletesTheFileAndIsHarmlessTwice) {
+  saveLogin(tokenFilledWith(0xAB), kNow + 3600, "joao.silva", "João Silva");
+  forgetSavedLogin();
+  forgetSavedLogin();
+  SavedLogin loaded;
+  EXPECT_EQ(loadSavedLogin(loaded, kNow), SavedLoginRestore::kNothing);
+  EXPECT_FALSE(std::filesystem::exists(file(kLoginFileName)));
+}
+
 TEST_F(SavedLoginTest, FileDoesNotHoldTheRecordInClear) {
   saveLogin(tokenFilledWith(0xAB), kNow + 3600, "joao.silva", "Joao Silva");
   const Bytes file = readFile(kLoginFileName);
