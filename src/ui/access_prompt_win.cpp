@@ -7,6 +7,7 @@
 #include "ui/access_prompt_model.h"
 #include "ui/d2d_support_win.h"
 #include "ui/dip.h"
+#include "ui/work_area_win.h"
 
 namespace px {
 namespace {
@@ -201,15 +202,6 @@ void registerPromptClass() {
   });
 }
 
-RECT workAreaNear(HWND mainWindow) {
-  HMONITOR monitor = mainWindow ? MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST)
-                                : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (monitor && GetMonitorInfoW(monitor, &info)) return info.rcWork;
-  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-}
-
 bool createDrawing(HWND hwnd, PromptWindow& w) {
   if (FAILED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, w.d2d.GetAddressOf()))) return false;
   if (FAILED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
@@ -259,8 +251,7 @@ PromptAnswer showAccessPrompt(std::string_view name, std::string_view id, HWND m
   w.name = widen(promptDisplayName(name));
   w.idLine = widen(promptIdLine(id));
   w.dpi = promptDpi(mainWindow ? int(GetDpiForWindow(mainWindow)) : 0, int(GetDpiForSystem()));
-  const RECT area = workAreaNear(mainWindow);
-  const RectPx r = promptWindowRect({area.left, area.top, area.right, area.bottom}, w.dpi);
+  const RectPx r = promptWindowRect(workAreaNear(mainWindow), w.dpi);
   HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, widen(kPromptWindowClass).c_str(),
                               widen(kWindowTitle).c_str(), WS_POPUP | WS_SYSMENU | WS_THICKFRAME,
                               r.left, r.top, r.width(), r.height(), nullptr, nullptr,

@@ -44,6 +44,17 @@ std::wstring widen(std::string_view utf8) {
   return out;
 }
 
+std::string narrow(std::wstring_view utf16) {
+  if (utf16.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), int(utf16.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(size_t(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), int(utf16.size()), out.data(), n, nullptr,
+                      nullptr);
+  return out;
+}
+
 ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory, const TextStyle& style) {
   ComPtr<IDWriteTextFormat> format;
   const std::wstring family = widen(kFontFamily);
@@ -125,9 +136,7 @@ void drawAppMark(ID2D1RenderTarget* target, PointF origin, float size) {
   fillDisc(target, {origin.x + size / 2, origin.y + size / 2}, size / 6, kWhiteColour);
 }
 
-void applyDarkFrame(HWND window, bool disableNonClientRendering) {
-  const MARGINS margins{0, 0, 0, 1};
-  DwmExtendFrameIntoClientArea(window, &margins);
+void applyDarkCorners(HWND window) {
   const DWORD corner = kDwmCornerRound;
   DwmSetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof corner);
   const BOOL dark = TRUE;
@@ -135,6 +144,12 @@ void applyDarkFrame(HWND window, bool disableNonClientRendering) {
   const COLORREF colour = RGB(kBackgroundColour.r, kBackgroundColour.g, kBackgroundColour.b);
   DwmSetWindowAttribute(window, kDwmBorderColour, &colour, sizeof colour);
   DwmSetWindowAttribute(window, kDwmCaptionColour, &colour, sizeof colour);
+}
+
+void applyDarkFrame(HWND window, bool disableNonClientRendering) {
+  const MARGINS margins{0, 0, 0, 1};
+  DwmExtendFrameIntoClientArea(window, &margins);
+  applyDarkCorners(window);
   if (disableNonClientRendering) {
     const DWORD policy = DWMNCRP_DISABLED;
     DwmSetWindowAttribute(window, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);

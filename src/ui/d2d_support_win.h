@@ -24,6 +24,8 @@ D2D1_POINT_2F toD2D(PointF point);
 
 // UTF-8 to UTF-16 through the platform's conversion; invalid input becomes U+FFFD.
 std::wstring widen(std::string_view utf8);
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string narrow(std::wstring_view utf16);
 
 // Null on failure (the caller then draws without that text).
 Microsoft::WRL::ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory,
@@ -43,8 +45,11 @@ void drawText(ID2D1RenderTarget* target, std::wstring_view text, IDWriteTextForm
 // The application mark: an accent rounded square with a white dot, `size` DIPs wide.
 void drawAppMark(ID2D1RenderTarget* target, PointF origin, float size);
 
-// Dark, rounded DWM frame with the background colour as border and caption colour, and
-// optionally non-client rendering disabled. Failures are ignored (older systems, Wine).
+// Rounded corners, dark mode, and the background colour as DWM border and caption colour.
+// Failures are ignored (older systems, Wine).
+void applyDarkCorners(HWND window);
+// The borderless painted frame: the frame extended by a bottom margin of 1, dark corners, and
+// optionally non-client rendering disabled.
 void applyDarkFrame(HWND window, bool disableNonClientRendering);
 
 }  // namespace px

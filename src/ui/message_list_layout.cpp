@@ -7,11 +7,15 @@
 
 namespace px {
 
+float messageTextWidth(const RectF& area) {
+  const float maxBubble = std::max(area.width() * kBubbleMaxFraction, 2 * kBubblePaddingX + 1);
+  return maxBubble - 2 * kBubblePaddingX;
+}
+
 std::vector<MessageBubble> layoutMessageList(const std::deque<ChatEntry>& entries,
                                              const RectF& area, const MeasureChatText& measure) {
   std::vector<MessageBubble> out;
-  const float maxBubble = std::max(area.width() * kBubbleMaxFraction, 2 * kBubblePaddingX + 1);
-  const float maxText = maxBubble - 2 * kBubblePaddingX;
+  const float maxText = messageTextWidth(area);
   float bottom = area.bottom;
   for (size_t i = entries.size(); i-- > 0 && bottom > area.top;) {
     MessageBubble b;

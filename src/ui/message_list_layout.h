@@ -34,6 +34,10 @@ struct MessageBubble {
   std::u16string display;  // `chatDisplayText` of the entry
 };
 
+// Width at which a line's text wraps inside `area`: the widest bubble less its padding. Text is
+// measured and drawn at this width so that both wrap alike.
+float messageTextWidth(const RectF& area);
+
 // Oldest first; only bubbles at least partly inside `area` (the caller clips to it). Work is
 // bounded by what fits, not by the history's length.
 std::vector<MessageBubble> layoutMessageList(const std::deque<ChatEntry>& entries,
