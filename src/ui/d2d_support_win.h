@@ -26,6 +26,8 @@ D2D1_POINT_2F toD2D(PointF point);
 std::wstring widen(std::string_view utf8);
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string narrow(std::wstring_view utf16);
+// The portable UTF-16 text as the platform's wide string (the same code units).
+inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 // Null on failure (the caller then draws without that text).
 Microsoft::WRL::ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory,

@@ -41,8 +41,6 @@ const ChatTextFormats& chatTextFormats() {
   return formats;
 }
 
-std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
 PointF clientDips(LPARAM lParam, int dpi) {
   return pixelsToDips(PointPx{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, dpi);
 }

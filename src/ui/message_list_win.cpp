@@ -12,8 +12,6 @@ namespace {
 
 constexpr float kUnboundedHeight = 1e6f;
 
-std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
 MeasureChatText measurerFor(IDWriteFactory* dwrite, IDWriteTextFormat* format) {
   return [dwrite, format](std::u16string_view text, float maxWidth) -> SizeF {
     const std::wstring w = wide(text);

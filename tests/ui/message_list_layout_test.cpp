@@ -48,6 +48,30 @@ TEST(UiMessageListTest, LongLinesWrapAtFourFifthsOfTheWidth) {
   EXPECT_FLOAT_EQ(bubbles[0].bubble.top, 422 - 64 - 12);
 }
 
+// The drawing code lays text out at messageTextWidth; the list must measure at that same width,
+// or a line would wrap differently from its bubble.
+TEST(UiMessageListTest, MeasuresAtTheWidthTheTextIsDrawnAt) {
+  struct Case {
+    RectF area;
+    float textWidth;
+  };
+  const Case cases[] = {
+      {kArea, 316 * 0.8f - 20},
+      {{0, 0, 100, 50}, 60},
+      {{0, 0, 10, 50}, 1},  // never narrower than one DIP of text
+  };
+  const std::deque<ChatEntry> entries{{true, u"uma linha"}};
+  for (const Case& c : cases) {
+    float measuredAt = -1;
+    layoutMessageList(entries, c.area, [&](std::u16string_view t, float w) {
+      measuredAt = w;
+      return fakeMeasure(t, w);
+    });
+    EXPECT_FLOAT_EQ(messageTextWidth(c.area), c.textWidth) << c.area;
+    EXPECT_FLOAT_EQ(measuredAt, c.textWidth) << c.area;
+  }
+}
+
 TEST(UiMessageListTest, AFloodMeasuresOnlyWhatIsVisible) {
   std::deque<ChatEntry> entries;
   for (int i = 0; i < 200; ++i) entries.push_back({i % 2 == 1, u"ok"});
