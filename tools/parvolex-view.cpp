@@ -4,9 +4,10 @@
 //
 //   parvolex-view ID [--login LOGIN] [--remote-password-file FILE] [--data DIR]
 //                    [--relay-config FILE] [--frames N] [--seconds S] [--snapshot FILE.png]
-//                    [--click X,Y] [--type TEXT] [--chat TEXT] [--monitor I]
+//                    [--click X,Y] [--type TEXT] [--chat TEXT] [--monitor I] [--stay S]
 //
-// The account password comes from standard input (one line). Exit status 0 on success; on
+// --stay keeps the session open up to S seconds after the snapshot (chat replies are logged), and
+// ends early when the remote side ends it. The account password comes from standard input (one line). Exit status 0 on success; on
 // failure the session's error text goes to standard error and the status is 1 (2: bad usage).
 #include <png.h>
 
@@ -44,6 +45,7 @@ struct Options {
   std::string relayConfig;
   int frames = -1;
   double seconds = -1;
+  double stay = 0;
   std::string snapshot;
   std::optional<std::pair<int, int>> click;
   std::string type;
@@ -54,7 +56,7 @@ struct Options {
 constexpr const char* kUsage =
     "Uso: parvolex-view ID [--login LOGIN] [--remote-password-file ARQ] [--data DIR]\n"
     "       [--relay-config ARQ] [--frames N] [--seconds S] [--snapshot ARQ.png]\n"
-    "       [--click X,Y] [--type TEXTO] [--chat TEXTO] [--monitor I]\n";
+    "       [--click X,Y] [--type TEXTO] [--chat TEXTO] [--monitor I] [--stay S]\n";
 
 bool parseOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
@@ -83,6 +85,8 @@ bool parseOptions(int argc, char** argv, Options& o) {
       o.frames = std::atoi(v.c_str());
     } else if (a == "--seconds") {
       o.seconds = std::atof(v.c_str());
+    } else if (a == "--stay") {
+      o.stay = std::atof(v.c_str());
     } else if (a == "--snapshot") {
       o.snapshot = v;
     } else if (a == "--click") {
@@ -190,6 +194,14 @@ class HeadlessUi final : public ViewerUi {
         if (needFrame && frames_ <= settleFrames_ && settled < 5.0) return true;
         if (acted && settled < 1.0) return true;
         snapshot(s);
+        phase_ = Phase::kStay;
+        stayFrom_ = Clock::now();
+        return true;
+      }
+      case Phase::kStay: {
+        const double stayed = std::chrono::duration<double>(Clock::now() - stayFrom_).count();
+        if (stayed < options_.stay) return true;
+        closedHere_ = true;
         return false;  // closes the "window": the session says Bye
       }
     }
@@ -197,11 +209,12 @@ class HeadlessUi final : public ViewerUi {
   }
 
   bool snapshotFailed() const { return snapshotFailed_; }
-  bool completed() const { return phase_ == Phase::kSettle; }
+  // This side closed the session (not the remote side, nor a failure).
+  bool completed() const { return closedHere_; }
   int frames() const { return frames_; }
 
  private:
-  enum class Phase { kWaitFrames, kSettle };
+  enum class Phase { kWaitFrames, kSettle, kStay };
 
   void actInput(ViewerSession& s) {
     if (options_.monitor >= 0) {
@@ -246,6 +259,8 @@ class HeadlessUi final : public ViewerUi {
   Phase phase_ = Phase::kWaitFrames;
   Clock::time_point start_ = Clock::now();
   Clock::time_point settleFrom_;
+  Clock::time_point stayFrom_;
+  bool closedHere_ = false;
   int settleFrames_ = 0;
   bool snapshotFailed_ = false;
 };

@@ -172,9 +172,7 @@ LRESULT CALLBACK promptProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         w->target->Resize(D2D1::SizeU(LOWORD(lParam), HIWORD(lParam)));
       }
       return 0;
-    case WM_NCCALCSIZE:
-      if (wParam) return 0;  // the client area is the whole window
-      break;
+    case WM_NCCALCSIZE: return 0;  // both forms: the client area is the whole window
     case WM_NCACTIVATE: return DefWindowProcW(hwnd, msg, wParam, -1);  // no frame repaint
     case WM_ERASEBKGND: return 1;
     case WM_DESTROY:

@@ -77,6 +77,18 @@ ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory, const TextSt
   return format;
 }
 
+float measureTextWidth(IDWriteFactory* factory, IDWriteTextFormat* format, std::wstring_view text) {
+  if (!factory || !format || text.empty()) return 0;
+  ComPtr<IDWriteTextLayout> layout;
+  if (FAILED(factory->CreateTextLayout(text.data(), UINT32(text.size()), format, 100000.0f,
+                                       1000.0f, &layout))) {
+    return 0;
+  }
+  DWRITE_TEXT_METRICS metrics{};
+  if (FAILED(layout->GetMetrics(&metrics))) return 0;
+  return metrics.widthIncludingTrailingWhitespace;
+}
+
 LRESULT toHitTestCode(FrameHit hit) {
   switch (hit) {
     case FrameHit::kClient: return HTCLIENT;

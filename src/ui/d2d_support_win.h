@@ -36,6 +36,8 @@ Microsoft::WRL::ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* facto
 // WM_NCHITTEST code for a frame answer.
 LRESULT toHitTestCode(FrameHit hit);
 
+// Width of `text` laid out on one line in `format`, in DIPs; 0 when it cannot be measured.
+float measureTextWidth(IDWriteFactory* factory, IDWriteTextFormat* format, std::wstring_view text);
 void fillRect(ID2D1RenderTarget* target, const RectF& rect, Rgb colour);
 void fillRoundedRect(ID2D1RenderTarget* target, const RectF& rect, float radius, Rgb colour);
 void outlineRoundedRect(ID2D1RenderTarget* target, const RectF& rect, float radius, Rgb colour,
