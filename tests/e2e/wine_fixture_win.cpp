@@ -10,6 +10,7 @@
 // in LF even under Wine; --log FILE writes the same lines to FILE too. Runs until the window is
 // closed (exit 0) or the process is killed. Exit status 1 on a failure, 2 on bad usage.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
