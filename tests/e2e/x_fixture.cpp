@@ -7,6 +7,15 @@
 //   px-x-fixture split-monitors         splits the screen into a left and a right monitor
 //   px-x-fixture compare SNAP.png PICTURE.png X Y
 //                                       checks SNAP against PICTURE from (X,Y), tile by tile
+//   px-x-fixture crop PICTURE.png X Y W H OUT.bmp
+//                                       writes the W x H part of PICTURE from (X,Y) (black
+//                                       outside it) as a 32-bit BMP, for the Windows fixture
+//   px-x-fixture grab OUT.png [X Y W H] writes the root window, or that part of it, as a PNG
+//   px-x-fixture check-pixels SHOT.png TABLE [--dpi D] [--origin X,Y]
+//                                       checks rectangles of SHOT (e2e/pixel_check.h has the
+//                                       table and the rules); one "ok" or "FAIL" line per row.
+//                                       With --dpi or --origin the table is in DIPs of a window
+//                                       whose client area starts at the origin (default 96, 0,0)
 //
 // Exit status 0 on success, 1 on a failed check or X error, 2 on bad usage.
 #include <X11/Xlib.h>
@@ -16,8 +25,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 
+#include "e2e/pixel_check.h"
+#include "support/bmp.h"
 #include "support/corpus.h"
 
 namespace {
@@ -161,6 +173,118 @@ int compare(const char* snapPath, const char* picturePath, int x0, int y0) {
   return bad == 0 ? 0 : 1;
 }
 
+int cropToBmp(const char* path, int x0, int y0, int width, int height, const char* out) {
+  BgraImage picture;
+  if (!loadPicture(path, picture)) return 1;
+  if (width <= 0 || height <= 0) return std::fprintf(stderr, "empty crop\n"), 2;
+  if (px::test::saveBmp(out, crop(picture, x0, y0, width, height))) return 0;
+  return std::fprintf(stderr, "cannot write %s\n", out), 1;
+}
+
+// One channel of an X pixel scaled to 8 bits, whatever the visual's mask.
+uint8_t channel(unsigned long pixel, unsigned long mask) {
+  if (!mask) return 0;
+  int shift = 0;
+  while (!((mask >> shift) & 1)) ++shift;
+  const unsigned long max = mask >> shift;
+  return uint8_t(((pixel & mask) >> shift) * 255 / max);
+}
+
+// A width or height of 0 means the whole root window.
+int grab(const char* out, int x, int y, int width, int height) {
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return std::fprintf(stderr, "no X display\n"), 1;
+  const int screen = DefaultScreen(d);
+  if (width <= 0 || height <= 0) x = 0, y = 0, width = DisplayWidth(d, screen), height = DisplayHeight(d, screen);
+  XImage* image = XGetImage(d, RootWindow(d, screen), x, y, unsigned(width), unsigned(height),
+                            AllPlanes, ZPixmap);
+  if (!image) return std::fprintf(stderr, "XGetImage failed\n"), 1;
+  BgraImage shot{width, height, px::Bytes(size_t(width) * height * 4)};
+  for (int row = 0; row < height; ++row) {
+    for (int col = 0; col < width; ++col) {
+      const unsigned long pixel = XGetPixel(image, col, row);
+      uint8_t* p = &shot.pixels[(size_t(row) * width + col) * 4];
+      p[0] = channel(pixel, image->blue_mask);
+      p[1] = channel(pixel, image->green_mask);
+      p[2] = channel(pixel, image->red_mask);
+      p[3] = 255;
+    }
+  }
+  XDestroyImage(image);
+  XCloseDisplay(d);
+  if (px::test::saveBgraAsPng(out, shot)) return 0;
+  return std::fprintf(stderr, "cannot write %s\n", out), 1;
+}
+
+std::string hexColour(px::test::Rgb8 c) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", c.r, c.g, c.b);
+  return text;
+}
+
+void printCheck(const px::test::PixelCheck& check, const px::RectPx& rect,
+                const px::test::PixelCheckResult& result) {
+  std::printf("%-4s %s  px %d,%d-%d,%d  ", result.ok ? "ok" : "FAIL", check.name.c_str(), rect.left,
+              rect.top, rect.right, rect.bottom);
+  if (!result.problem.empty()) {
+    std::printf("%s\n", result.problem.c_str());
+  } else if (check.text) {
+    std::printf("dominant %s  drawn %d px (want >= %d)\n", hexColour(result.dominant).c_str(),
+                result.drawn, check.minDrawn);
+  } else {
+    std::printf("dominant %s  %d%% within %d of %s (want >= %d%%)\n",
+                hexColour(result.dominant).c_str(), result.matchingPercent,
+                px::test::kColourTolerance, hexColour(check.colour).c_str(),
+                px::test::kColourSharePercent);
+  }
+}
+
+int checkPixels(const char* shotPath, const char* tablePath, const px::test::TableUnits& units) {
+  BgraImage shot;
+  if (!loadPicture(shotPath, shot)) return 1;
+  std::ifstream table(tablePath);
+  if (!table) return std::fprintf(stderr, "cannot read %s\n", tablePath), 1;
+  int failed = 0, rows = 0, lineNumber = 0;
+  for (std::string line; std::getline(table, line);) {
+    ++lineNumber;
+    const size_t start = line.find_first_not_of(" \t\r");
+    if (start == std::string::npos || line[start] == '#') continue;
+    px::test::PixelCheck check;
+    if (!px::test::parsePixelCheck(line, check)) {
+      std::fprintf(stderr, "%s:%d: bad row: %s\n", tablePath, lineNumber, line.c_str());
+      return 2;
+    }
+    const px::RectPx rect = px::test::toScreenshotPixels(check, units);
+    const px::test::PixelCheckResult result = px::test::runPixelCheck(shot, rect, check);
+    printCheck(check, rect, result);
+    ++rows;
+    failed += !result.ok;
+  }
+  std::printf("%d of %d rows failed\n", failed, rows);
+  return failed == 0 && rows > 0 ? 0 : 1;
+}
+
+// --dpi D and --origin X,Y after the two paths; false on anything else.
+bool parseUnits(int argc, char** argv, px::test::TableUnits& units) {
+  for (int i = 0; i < argc; i += 2) {
+    const std::string option = argv[i];
+    if (i + 1 >= argc) return false;
+    char* end = nullptr;
+    if (option == "--dpi") {
+      units.dpi = int(std::strtol(argv[i + 1], &end, 10));
+      if (*end || units.dpi <= 0) return false;
+    } else if (option == "--origin") {
+      units.originX = int(std::strtol(argv[i + 1], &end, 10));
+      if (*end != ',') return false;
+      units.originY = int(std::strtol(end + 1, &end, 10));
+      if (*end) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -169,6 +293,19 @@ int main(int argc, char** argv) {
   if (command == "split-monitors" && argc == 2) return splitMonitors();
   if (command == "compare" && argc == 6)
     return compare(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
-  std::fputs("usage: px-x-fixture show PNG X Y | split-monitors | compare SNAP PNG X Y\n", stderr);
+  if (command == "crop" && argc == 8)
+    return cropToBmp(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                     std::atoi(argv[6]), argv[7]);
+  if (command == "grab" && (argc == 3 || argc == 7)) {
+    if (argc == 3) return grab(argv[2], 0, 0, 0, 0);
+    return grab(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
+  }
+  px::test::TableUnits units;
+  if (command == "check-pixels" && argc >= 4 && parseUnits(argc - 4, argv + 4, units))
+    return checkPixels(argv[2], argv[3], units);
+  std::fputs("usage: px-x-fixture show PNG X Y | split-monitors | compare SNAP PNG X Y\n"
+             "       | crop PNG X Y W H OUT.bmp | grab OUT.png [X Y W H]\n"
+             "       | check-pixels SHOT.png TABLE [--dpi D] [--origin X,Y]\n",
+             stderr);
   return 2;
 }

@@ -33,6 +33,18 @@ bool loadPngAsBgra(const std::filesystem::path& file, BgraImage& out) {
   return true;
 }
 
+bool saveBgraAsPng(const std::filesystem::path& file, const BgraImage& image) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = png_uint_32(image.width);
+  png.height = png_uint_32(image.height);
+  png.format = PNG_FORMAT_BGR;
+  // libpng takes BGR rows: the fourth byte of each pixel goes.
+  Bytes bgr(size_t(image.width) * image.height * 3);
+  for (size_t i = 0, o = 0; o < bgr.size(); i += 4, o += 3) std::copy_n(&image.pixels[i], 3, &bgr[o]);
+  return png_image_write_to_file(&png, file.string().c_str(), 0, bgr.data(), 0, nullptr) != 0;
+}
+
 static std::vector<std::filesystem::path> pngsIn(const std::filesystem::path& dir) {
   std::vector<std::filesystem::path> files;
   std::error_code ec;

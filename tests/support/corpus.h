@@ -1,4 +1,5 @@
-// Real screen captures for tests and benchmarks: PNG files read with libpng into BGRA images.
+// Real screen captures for tests and benchmarks: PNG files read with libpng into BGRA images
+// (and screenshots written back).
 // A corpus folder holds key frames (PNG files at its top level) and sequences (subfolders of
 // 000.png, 001.png, ...). The folder is $PX_CORPUS when set, else the shared corpus.
 #pragma once
@@ -20,6 +21,8 @@ struct BgraImage {
 std::filesystem::path corpusDir();
 // False when the file is missing or is not a PNG libpng can read.
 bool loadPngAsBgra(const std::filesystem::path& file, BgraImage& out);
+// An RGB PNG (alpha dropped); false when the file cannot be written.
+bool saveBgraAsPng(const std::filesystem::path& file, const BgraImage& image);
 
 // Top-level PNGs, sorted by name.
 std::vector<std::filesystem::path> corpusKeyFrames(const std::filesystem::path& dir);
