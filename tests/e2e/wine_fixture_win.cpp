@@ -1,6 +1,7 @@
 // px-wine-fixture: the Windows side of the end-to-end test under Wine, the counterpart of
-// px-x-fixture's "show". A borderless window covers the primary screen and paints a picture 1:1
-// from (0,0), black beyond it; the picture comes as a 32-bit BMP (px-x-fixture crop writes one).
+// px-x-fixture's "show". A borderless window kept at the bottom covers the primary screen and
+// paints a picture 1:1 from (0,0), black beyond it; the picture comes as a 32-bit BMP
+// (px-x-fixture crop writes one).
 //
 //   px-wine-fixture show PICTURE.bmp [--log FILE]
 //
@@ -114,6 +115,11 @@ LRESULT CALLBACK fixtureProc(HWND window, UINT message, WPARAM w, LPARAM l) {
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the picture covers the whole window
+    case WM_WINDOWPOSCHANGING:
+      // Like a desktop wallpaper it stays below every other window, also when a click or the
+      // keyboard focus comes to it; the windows under test stay visible above it.
+      reinterpret_cast<WINDOWPOS*>(l)->hwndInsertAfter = HWND_BOTTOM;
+      return 0;
     case WM_LBUTTONDOWN:
       logClick(l, 1);
       return 0;

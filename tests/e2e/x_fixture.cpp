@@ -5,8 +5,11 @@
 //                                       keyboard focus and prints "ready", then one line per
 //                                       typed text ("key TEXT") and click ("click X,Y B")
 //   px-x-fixture split-monitors         splits the screen into a left and a right monitor
-//   px-x-fixture compare SNAP.png PICTURE.png X Y
-//                                       checks SNAP against PICTURE from (X,Y), tile by tile
+//   px-x-fixture compare SNAP.png PICTURE.png X Y [--skip X,Y,W,H ...] [--mean-error E]
+//                                       checks SNAP against PICTURE from (X,Y), tile by tile;
+//                                       tiles touching a skipped rectangle (a window known to
+//                                       cover the picture) are left out; --mean-error raises
+//                                       the JPEG tile bound for an encoder known to be coarser
 //   px-x-fixture crop PICTURE.png X Y W H OUT.bmp
 //                                       writes the W x H part of PICTURE from (X,Y) (black
 //                                       outside it) as a 32-bit BMP, for the Windows fixture
@@ -22,11 +25,13 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "e2e/pixel_check.h"
 #include "support/bmp.h"
@@ -137,14 +142,49 @@ int splitMonitors() {
   return count == 2 ? 0 : 1;
 }
 
+struct SkipRect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool touchesTile(int tx, int ty) const {
+    return tx < x + width && x < tx + kTile && ty < y + height && y < ty + kTile;
+  }
+};
+
+struct CompareOptions {
+  std::vector<SkipRect> skips;
+  double maxTileMeanError = kMaxTileMeanError;
+};
+
+bool parseCompareOptions(int argc, char** argv, CompareOptions& out) {
+  for (int i = 0; i < argc; i += 2) {
+    if (i + 1 >= argc) return false;
+    SkipRect r;
+    if (std::strcmp(argv[i], "--skip") == 0 &&
+        std::sscanf(argv[i + 1], "%d,%d,%d,%d", &r.x, &r.y, &r.width, &r.height) == 4) {
+      out.skips.push_back(r);
+    } else if (std::strcmp(argv[i], "--mean-error") == 0 &&
+               std::sscanf(argv[i + 1], "%lf", &out.maxTileMeanError) == 1) {
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Every tile is either exact (lossless) or close (JPEG); prints how many of each.
-int compare(const char* snapPath, const char* picturePath, int x0, int y0) {
+int compare(const char* snapPath, const char* picturePath, int x0, int y0,
+            const CompareOptions& options) {
+  const std::vector<SkipRect>& skips = options.skips;
   BgraImage snap, picture;
   if (!loadPicture(snapPath, snap) || !loadPicture(picturePath, picture)) return 1;
   const BgraImage expected = crop(picture, x0, y0, snap.width, snap.height);
-  int exact = 0, close = 0, bad = 0;
+  int exact = 0, close = 0, bad = 0, skipped = 0;
   for (int ty = 0; ty < snap.height; ty += kTile) {
     for (int tx = 0; tx < snap.width; tx += kTile) {
+      if (std::any_of(skips.begin(), skips.end(),
+                      [&](const SkipRect& r) { return r.touchesTile(tx, ty); })) {
+        ++skipped;
+        continue;
+      }
       long sum = 0, worst = 0, samples = 0;
       for (int y = ty; y < std::min(ty + kTile, snap.height); ++y) {
         for (int x = tx; x < std::min(tx + kTile, snap.width); ++x) {
@@ -159,7 +199,7 @@ int compare(const char* snapPath, const char* picturePath, int x0, int y0) {
       }
       if (sum == 0) {
         ++exact;
-      } else if (double(sum) / double(samples) <= kMaxTileMeanError && worst <= kMaxPixelError) {
+      } else if (double(sum) / double(samples) <= options.maxTileMeanError && worst <= kMaxPixelError) {
         ++close;
       } else {
         ++bad;
@@ -168,8 +208,8 @@ int compare(const char* snapPath, const char* picturePath, int x0, int y0) {
       }
     }
   }
-  std::printf("size %dx%d; tiles exact %d, within JPEG bound %d, wrong %d\n", snap.width,
-              snap.height, exact, close, bad);
+  std::printf("size %dx%d; tiles exact %d, within JPEG bound %d, wrong %d, skipped %d\n",
+              snap.width, snap.height, exact, close, bad, skipped);
   return bad == 0 ? 0 : 1;
 }
 
@@ -291,8 +331,9 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "show" && argc == 5) return show(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
   if (command == "split-monitors" && argc == 2) return splitMonitors();
-  if (command == "compare" && argc == 6)
-    return compare(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+  CompareOptions compareOptions;
+  if (command == "compare" && argc >= 6 && parseCompareOptions(argc - 6, argv + 6, compareOptions))
+    return compare(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), compareOptions);
   if (command == "crop" && argc == 8)
     return cropToBmp(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                      std::atoi(argv[6]), argv[7]);
@@ -303,7 +344,8 @@ int main(int argc, char** argv) {
   px::test::TableUnits units;
   if (command == "check-pixels" && argc >= 4 && parseUnits(argc - 4, argv + 4, units))
     return checkPixels(argv[2], argv[3], units);
-  std::fputs("usage: px-x-fixture show PNG X Y | split-monitors | compare SNAP PNG X Y\n"
+  std::fputs("usage: px-x-fixture show PNG X Y | split-monitors\n"
+             "       | compare SNAP PNG X Y [--skip X,Y,W,H ...] [--mean-error E]\n"
              "       | crop PNG X Y W H OUT.bmp | grab OUT.png [X Y W H]\n"
              "       | check-pixels SHOT.png TABLE [--dpi D] [--origin X,Y]\n",
              stderr);

@@ -1,0 +1,315 @@
+#!/usr/bin/env bash
+# End to end with Parvolex.exe as the host under Wine: a real relay and the headless viewer on
+# Linux, the exe (64-bit test build) on an Xvfb screen showing a corpus picture through a Wine
+# fixture window. Driven by real X input (xdotool) at the windows' own rectangles. Writes
+# screenshots (PNG) of the main window, the access prompt and the chat window at 96 and 144 DPI
+# into WIN_BUILD/e2e-screenshots and checks key pixels of each.
+# Usage: tests/e2e/wine_host_e2e.sh NATIVE_BUILD WIN_BUILD [SHARED_DIR]   (exit 77: skipped)
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+native=$(cd "${1:?native build dir}" && pwd)
+winbuild=$(cd "${2:?windows build dir}" && pwd)
+shared=${PX_SHARED_DIR:-${3:-$root/../shared}}
+picture="$shared/corpus/wallpaper.png"
+xfix="$native/tests/px-x-fixture"
+relay="$native/relayd/parvolex-relay"
+viewer="$native/tools/parvolex-view"
+exe="$winbuild/src/app/Parvolex.exe"
+wfix="$winbuild/tests/px-wine-fixture.exe"
+shots="$winbuild/e2e-screenshots"
+
+for tool in Xvfb xdotool wineserver; do
+  command -v "$tool" >/dev/null || { echo "SKIP wine_host_e2e: $tool not installed"; exit 77; }
+done
+for f in "$picture" "$xfix" "$relay" "$viewer" "$exe" "$wfix"; do
+  [ -e "$f" ] || { echo "FAIL wine_host_e2e: $f missing"; exit 1; }
+done
+
+work=$(mktemp -d /tmp/px-wine-e2e.XXXXXX)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  px_wine_stop 2>/dev/null
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL wine_host_e2e: $*"
+  "$xfix" grab "$shots/failure-screen.png" >/dev/null 2>&1 && echo "screen at the failure: $shots/failure-screen.png"
+  for f in "$work"/*.log; do echo "== $f"; tail -20 "$f" | tr -d '\r'; done
+  exit 1
+}
+step() { echo "-- $*"; }
+waitFor() {  # waitFor SECONDS COMMAND...: polls every 0.2 s
+  local tries=$(($1 * 5)); shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+has() { tr -d '\r' <"$2" | grep -q -- "$1"; }  # has TEXT FILE
+count() { tr -d '\r' <"$2" | grep -c -- "$1"; }
+
+source "$root/scripts/wine-prefix.sh"
+px_wine_prefix "$work" 96 || fail "Wine prefix"
+appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming 2>/dev/null | grep -v /Public/ | head -1)
+[ -n "$appdata" ] || fail "no AppData folder in the prefix"
+datadir="$appdata/Parvolex"
+
+W=1280 H=800
+display=:$((200 + RANDOM % 500))
+Xvfb "$display" -screen 0 ${W}x${H}x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 & pids+=($!)
+export DISPLAY=$display
+waitFor 5 xdotool getmouselocation >/dev/null 2>&1 || { echo "SKIP wine_host_e2e: Xvfb did not start"; exit 77; }
+
+port=$((20000 + RANDOM % 20000))
+mkdir -p "$work/relay" "$work/bin" "$work/viewdata" "$shots"
+echo "senha-do-tecnico" | "$relay" account add tecnico --display-name "Tecnico" --data "$work/relay" \
+  --iterations 1000 >"$work/account.log" 2>&1 || fail "account add"
+key=$("$relay" key --data "$work/relay" | tail -1)
+cp "$exe" "$(dirname "$exe")"/*.dll "$work/bin/" 2>/dev/null || cp "$exe" "$work/bin/"
+echo "127.0.0.1:$port $key" >"$work/bin/relay.cfg"
+echo "127.0.0.1:$port $key" >"$work/view.cfg"
+startRelay() {
+  "$relay" serve --data "$work/relay" --listen 127.0.0.1:$port >>"$work/relay.log" 2>&1 & pids+=($!)
+}
+
+# The picture the Wine fixture shows full screen; the viewer's snapshot is compared with it.
+X0=600 Y0=300
+"$xfix" crop "$picture" $X0 $Y0 $W $H "$work/screen.bmp" || fail "crop"
+startFixture() {
+  : >"$work/fixture.log"
+  "$px_wine" "$wfix" show 'Z:'"$(echo "$work/screen.bmp" | tr / '\\')" >"$work/fixture.log" 2>&1 &
+  pids+=($!)
+  waitFor 20 has ready "$work/fixture.log" || fail "the Wine fixture window did not appear"
+}
+
+# --- window geometry -------------------------------------------------------------------------
+dpi=96
+px() { echo $(( ($1 * dpi + 48) / 96 )); }  # whole DIPs to pixels, rounded
+# windowAt WIDTH_DIPS HEIGHT_DIPS [TITLE]: "X Y" of the visible window of that size, if any.
+windowAt() {
+  local w h id
+  w=$(px "$1"); h=$(px "$2")
+  for id in $(xdotool search --onlyvisible --name "^${3:-Parvolex}\$" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    if [ "$WIDTH" = "$w" ] && [ "$HEIGHT" = "$h" ]; then echo "$X $Y"; return 0; fi
+  done
+  return 1
+}
+mainAt() { windowAt 560 300; }
+raiseMain() {
+  local w h win
+  w=$(px 560); h=$(px 300)
+  for win in $(xdotool search --onlyvisible --name '^Parvolex$' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    if [ "$WIDTH" = "$w" ] && [ "$HEIGHT" = "$h" ]; then xdotool windowraise "$win"; fi
+  done
+  sleep 0.3
+}
+promptAt() { windowAt 460 360; }
+chatAt() { windowAt 340 480 Chat; }
+# clickDips "X Y" DX DY: a real click at DIP offset (DX, DY) inside the window at X Y.
+clickDips() {
+  local x y; read -r x y <<<"$1"
+  xdotool mousemove $((x + $(px "$2"))) $((y + $(px "$3")))
+  sleep 0.2
+  xdotool click 1
+}
+# shot NAME "X Y" WIDTH_DIPS HEIGHT_DIPS TABLE: grabs the window and checks the table (DIP
+# rows). A window's first paint waits for Wine's Direct2D to start, so it grabs again for a while
+# until the table holds.
+shot() {
+  local name=$1 x y; read -r x y <<<"$2"
+  local file="$shots/$name-${dpi}dpi.png" out="$work/pixels-$name-$dpi.out"
+  printf '%s\n' "$5" >"$work/$name.table"
+  grabAndCheck() {
+    "$xfix" grab "$file" "$x" "$y" "$(px "$3")" "$(px "$4")" &&
+      "$xfix" check-pixels "$file" "$work/$name.table" --dpi "$dpi" --origin 0,0 >"$out" 2>&1
+  }
+  waitFor 20 grabAndCheck "$@" || { cat "$out"; fail "pixels of $name at $dpi DPI"; }
+  echo "   $(basename "$file"): $(grep -c ok "$out") rows ok"
+}
+
+# --- the program -----------------------------------------------------------------------------
+host_log="" host_pid="" id=""
+startParvolex() {  # startParvolex LOG
+  host_log="$work/$1"
+  (cd "$work/bin" && exec "$px_wine" Parvolex.exe) >"$host_log" 2>&1 &
+  host_pid=$!; pids+=($host_pid)
+  waitFor 20 mainAt >/dev/null || fail "the main window did not appear"
+}
+waitRegistered() {
+  waitFor 30 has 'Registrado com ID' "$host_log" || fail "Parvolex did not register"
+  id=$(tr -d '\r' <"$host_log" | grep -o 'Registrado com ID: [0-9]*' | head -1 | grep -o '[0-9]*$')
+}
+# Closing the topmost main window by its caption's close button ends that process (PID, the
+# first instance's by default) with status 0.
+closeParvolex() {
+  local pid=${1:-$host_pid} at
+  at=$(mainAt) || fail "no main window to close"
+  clickDips "$at" 537 24
+  waitFor 15 bash -c "! kill -0 $pid 2>/dev/null" || fail "Parvolex did not end after its close button"
+  wait "$pid" || fail "Parvolex exited with $?"
+}
+startViewer() {  # startViewer LOG ARGS...: account password on standard input
+  local log="$work/$1"; shift
+  echo "senha-do-tecnico" | "$viewer" "$id" --login tecnico --data "$work/viewdata" \
+    --relay-config "$work/view.cfg" "$@" >"$log" 2>&1 &
+  viewer_pid=$!; pids+=($viewer_pid)
+}
+
+# --- key pixels (DIPs of each window) --------------------------------------------------------
+mainTable() {  # mainTable REGISTERED(0|1) SESSION(0|1) CHAT(0|1)
+  local dot="#9A9CA6" card=105
+  [ "$1" = 1 ] && dot="#30D158"
+  [ "$2" = 1 ] && dot="#E35205" card=91
+  echo "background     8 60 120 84 #1E1E21"
+  echo "caption-title  42 8 120 40 text"
+  echo "separator      60 47.3 340 48 #36363C"
+  echo "accent-access  356 14 378 34 #E35205"
+  echo "status-dot     31 274 33 276 $dot"
+  echo "status-text    44 266 320 286 text"
+  echo "card-label     200 $((card + 2)) 360 $((card + 20)) text"
+  if [ "$1" = 1 ]; then echo "id-digits      150 $((card + 20)) 410 $((card + 56)) text"; fi
+  if [ "$2" = 1 ] && [ "$3" = 1 ]; then
+    echo "chat-button    163 $((card + 98)) 175 $((card + 126)) #2A2A30"
+    echo "disconnect     257 $((card + 98)) 272 $((card + 126)) #2A2A30"
+  elif [ "$2" = 1 ]; then
+    echo "disconnect     210 $((card + 98)) 226 $((card + 126)) #2A2A30"
+  fi
+}
+promptTable="background     8 60 26 200 #1E1E21
+separator      60 47.3 400 48 #36363C
+heading        28 68 300 100 text
+accent-accept  306 310 330 338 #E35205
+refuse-fill    174 310 190 338 #2A2A30
+check-box      30 236 33 240 #E35205"
+chatTable="background     20 90 320 200 #1E1E21
+title          16 0 120 36 text"
+
+# --- one session, accepted through the prompt, at the current DPI -----------------------------
+acceptedSession() {  # acceptedSession TAG
+  local tag=$1
+  # The click lands on the fixture (outside every Parvolex window); typing follows it there.
+  startViewer "view-$tag.log" --frames 1 --click 120,700 --type "ola wine" --chat "ola do tecnico" \
+    --snapshot "$work/snap-$tag.png" --stay 60
+  local session_viewer=$viewer_pid at
+  waitFor 30 promptAt >/dev/null || fail "the access prompt did not appear"
+  sleep 0.5
+  at=$(promptAt)
+  shot prompt "$at" 460 360 "$promptTable"
+  if [ "$dpi" = 96 ]; then
+    step "a viewer arriving while the prompt is open is refused as busy"
+    startViewer "view-busy.log" --frames 1
+    wait "$viewer_pid" && fail "the busy host let a second viewer in"
+    waitFor 10 has 'Conexao recusada (ocupado)' "$host_log" || fail "no busy refusal in the log"
+    promptAt >/dev/null || fail "the prompt went away with the busy refusal"
+  fi
+  step "accept with a real click on the prompt's accept button"
+  clickDips "$at" 366 324
+  waitFor 30 has 'Snapshot' "$work/view-$tag.log" || fail "the viewer took no snapshot"
+  waitFor 20 chatAt >/dev/null || fail "the viewer's chat did not open the chat window"
+  sleep 0.5
+  if [ "$dpi" = 96 ]; then
+    step "the viewer's snapshot shows the Wine screen"
+    local m c skips
+    m=$(mainAt); c=$(chatAt)
+    read -r mx my <<<"$m"; read -r cx cy <<<"$c"
+    skips="--skip $mx,$my,$(px 560),$(px 300) --skip $cx,$cy,$(px 340),$(px 480)"
+    # Wine's JPEG encoder ignores the quality and subsampling asked of it, so photo tiles from
+    # this host carry about half again the error of the Linux host's; lossless tiles stay exact.
+    skips+=" --mean-error 8"
+    # shellcheck disable=SC2086
+    "$xfix" compare "$work/snap-$tag.png" "$picture" $X0 $Y0 $skips >"$work/compare.out" 2>&1 \
+      || { cat "$work/compare.out"; fail "snapshot differs from the screen"; }
+    cat "$work/compare.out"
+    step "the viewer's click and typing reach the fixture window"
+    waitFor 10 has 'click 120,700 1' "$work/fixture.log" || fail "the click did not reach the fixture"
+    typed() { [ "$(tr -d '\r' <"$work/fixture.log" | sed -n 's/^key //p' | tr -d '\n')" = "ola wine" ]; }
+    waitFor 10 typed || fail "the typing did not reach the fixture"
+  fi
+  shot chat "$(chatAt)" 340 480 "$chatTable
+received       12 390 120 426 text"
+  # Focusing the fixture raised it over the main window; raise that again as a person would.
+  raiseMain
+  shot main-session "$(mainAt)" 560 300 "$(mainTable 1 1 1)"
+  step "a reply typed in the chat window reaches the viewer"
+  clickDips "$(chatAt)" 150 450
+  xdotool type --delay 20 "obrigado, pode ver"
+  xdotool key Return
+  waitFor 15 has 'Chat recebido: obrigado, pode ver' "$work/view-$tag.log" || fail "the reply did not reach the viewer"
+  step "Desconectar ends the session"
+  clickDips "$(mainAt)" 327 $((91 + 112))
+  wait "$session_viewer" || fail "the viewer failed at the end of the session"
+  has 'encerrada pelo computador remoto' "$work/view-$tag.log" || fail "the viewer did not see the host's Bye"
+  waitFor 10 bash -c "tr -d '\r' <'$host_log' | grep '\[STATUS\]' | tail -1 | grep -q 'Pronto. Aguardando'" \
+    || fail "the status line did not return to ready"
+  waitFor 10 bash -c '! xdotool search --onlyvisible --name "^Chat$" >/dev/null 2>&1' \
+    || fail "the chat window outlived the session"
+}
+
+# === at 96 DPI ===================================================================================
+startFixture
+step "Parvolex.exe starts before the relay runs: no ID yet"
+startParvolex host-96.log
+sleep 1
+shot main-unregistered "$(mainAt)" 560 300 "$(mainTable 0 0 0)"
+step "the relay starts; Parvolex registers and shows its ID"
+startRelay
+waitRegistered
+sleep 0.5
+shot main-registered "$(mainAt)" 560 300 "$(mainTable 1 0 0)"
+acceptedSession first
+
+step "the refuse button refuses and its text stays on the status line"
+startViewer view-refused.log --frames 1
+waitFor 30 promptAt >/dev/null || fail "no prompt for the refused viewer"
+sleep 0.3
+clickDips "$(promptAt)" 228 324
+wait "$viewer_pid" && fail "the refused viewer got in"
+waitFor 10 has 'Acesso recusado.' "$host_log" || fail "no refusal on the status line"
+sleep 1
+tr -d '\r' <"$host_log" | grep '\[STATUS\]' | tail -1 | grep -q 'Acesso recusado.' \
+  || fail "the refusal text did not stay on the status line"
+
+step "with an unattended password stored, the right password enters without a prompt"
+closeParvolex
+XDG_DATA_HOME="$work/linuxdata" "$native/tools/parvolex-host" --set-password <<<"senha-sem-aviso" \
+  >"$work/set-password.log" 2>&1 || fail "could not make the password file"
+cp "$work/linuxdata/Parvolex/unattended.bin" "$datadir/" || fail "password file"
+echo "senha-sem-aviso" >"$work/remote-password"
+startParvolex host-96b.log
+waitRegistered
+startViewer view-unattended.log --frames 1 --remote-password-file "$work/remote-password" \
+  --snapshot "$work/snap-unattended.png"
+wait "$viewer_pid" || fail "the viewer with the unattended password was not admitted"
+promptAt >/dev/null && fail "a prompt appeared for the unattended password"
+
+step "a second Parvolex.exe runs in access-only mode"
+(cd "$work/bin" && exec "$px_wine" Parvolex.exe) >"$work/second.log" 2>&1 &
+second_pid=$!; pids+=($second_pid)
+waitFor 20 has 'modo somente acesso' "$work/second.log" || fail "the second instance did not log access-only mode"
+has 'Registrando no relay' "$work/second.log" && fail "the second instance registered"
+sleep 1
+# Both windows open centred; the newer one is on top.
+shot main-access-only "$(mainAt)" 560 300 "$(mainTable 0 0 0)"
+closeParvolex "$second_pid"
+closeParvolex
+rm -f "$datadir/unattended.bin"
+px_wine_stop
+wineserver -w
+
+# === at 144 DPI ==================================================================================
+dpi=144
+px_wine_set_dpi 144
+startFixture
+step "at 144 DPI: the windows scale and the same session works"
+startParvolex host-144.log
+waitRegistered
+sleep 0.5
+shot main-registered "$(mainAt)" 560 300 "$(mainTable 1 0 0)"
+acceptedSession hidpi
+closeParvolex
+
+echo "PASS wine_host_e2e: screenshots in $shots"
