@@ -27,16 +27,22 @@ cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 cmake --build build/win32 -j "$jobs"
 bash scripts/check-shipping-exe.sh build/win32/src/app/Parvolex.exe
-wine_tests=build/win32/tests/parvolex-tests.exe
-if ! wine --version >/dev/null 2>&1; then
-  # A kernel without 32-bit support runs no 32-bit program, Wine included: the same test
-  # sources then run from a 64-bit build, with libgcrypt standing in for the ECDH and key
-  # storage that Wine's CNG lacks.
-  echo "== this host cannot run 32-bit programs: Windows tests from a 64-bit build"
-  cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DPX_BENCH=OFF \
-    -DPX_WINE_CRYPTO=ON -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
-  cmake --build build/win64 -j "$jobs" --target parvolex-tests
-  wine_tests=build/win64/tests/parvolex-tests.exe
+# Under Wine the programs run from a 64-bit build with libgcrypt standing in for the ECDH and the
+# key storage that Wine's CNG lacks (and a kernel without 32-bit support runs no 32-bit program).
+cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DPX_BENCH=OFF \
+  -DPX_WINE_CRYPTO=ON -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+cmake --build build/win64 -j "$jobs" --target parvolex-tests Parvolex px-wine-fixture
+wine_tests=build/win64/tests/parvolex-tests.exe
+if wine --version >/dev/null 2>&1; then
+  wine_tests="build/win32/tests/parvolex-tests.exe $wine_tests"
+else
+  echo "== this host cannot run 32-bit programs: Windows tests from the 64-bit build only"
 fi
-bash scripts/run-wine-tests.sh "$wine_tests"
+# shellcheck disable=SC2086
+bash scripts/run-wine-tests.sh $wine_tests
+
+echo "== Parvolex.exe end to end under Wine"
+status=0
+bash tests/e2e/wine_host_e2e.sh build/asan build/win64 || status=$?
+[ "$status" -eq 0 ] || [ "$status" -eq 77 ] || exit "$status"
 echo "== Windows part took $((SECONDS - wine_start)) s"

@@ -64,6 +64,7 @@ waitFor 5 xdotool getmouselocation >/dev/null 2>&1 || { echo "SKIP wine_host_e2e
 
 port=$((20000 + RANDOM % 20000))
 mkdir -p "$work/relay" "$work/bin" "$work/viewdata" "$shots"
+rm -f "$shots"/*.png
 echo "senha-do-tecnico" | "$relay" account add tecnico --display-name "Tecnico" --data "$work/relay" \
   --iterations 1000 >"$work/account.log" 2>&1 || fail "account add"
 key=$("$relay" key --data "$work/relay" | tail -1)
