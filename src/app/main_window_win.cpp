@@ -40,6 +40,9 @@ RECT workAreaOf(HMONITOR monitor) {
 RectPx toRectPx(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 bool registerWindowClass(HINSTANCE instance, WNDPROC proc) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(instance, kMainWindowClass, &existing)) return true;
   const int dpi = usableDpi(int(GetDpiForSystem()));
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
