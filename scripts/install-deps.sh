@@ -8,7 +8,7 @@ native_pkgs=(
   libssl-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev liblz4-dev libwim-dev
   libasio-dev libsqlite3-dev
   libx11-dev libxext-dev libxdamage-dev libxfixes-dev libxrandr-dev libxtst-dev
-  xvfb xauth x11-utils xdotool
+  xvfb xauth x11-utils xdotool xclip
 )
 # libgcrypt for Windows: only the 64-bit Wine test build links it (PX_WINE_CRYPTO).
 cross_pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 libgcrypt-mingw-w64-dev)

@@ -160,10 +160,7 @@ LRESULT HostChatWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: paint(); return 0;
     case WM_SIZE:
-      if (wParam != SIZE_MINIMIZED) {
-        if (target_) target_->Resize(D2D1::SizeU(LOWORD(lParam), HIWORD(lParam)));
-        layoutEdit();
-      }
+      if (wParam != SIZE_MINIMIZED) layoutEdit();
       return 0;
     case WM_CTLCOLOREDIT: return colourEdit(HDC(wParam));
     case WM_APP_CHAT_SEND: sendTyped(); return 0;
@@ -189,22 +186,25 @@ void HostChatWindow::forgetWindow() {
   editFont_.reset();
 }
 
+// A render target bound to the paint DC, not to the window: the window's native edit box is then
+// composed by the window system like any child, also where Direct2D draws through OpenGL (Wine),
+// whose surface would otherwise cover the edit.
 bool HostChatWindow::makeTarget() {
   if (!d2d_) return false;
-  RECT client{};
-  GetClientRect(hwnd(), &client);
-  const auto props = D2D1::RenderTargetProperties(D2D1_RENDER_TARGET_TYPE_DEFAULT,
-                                                  D2D1::PixelFormat(), float(dpi_), float(dpi_));
-  const auto hwndProps = D2D1::HwndRenderTargetProperties(
-      hwnd(), D2D1::SizeU(UINT32(client.right - client.left), UINT32(client.bottom - client.top)));
-  return SUCCEEDED(d2d_->CreateHwndRenderTarget(props, hwndProps, &target_));
+  const auto props = D2D1::RenderTargetProperties(
+      D2D1_RENDER_TARGET_TYPE_DEFAULT,
+      D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE), float(dpi_),
+      float(dpi_));
+  return SUCCEEDED(d2d_->CreateDCRenderTarget(&props, &target_));
 }
 
 void HostChatWindow::paint() {
   PAINTSTRUCT ps;
   BeginPaint(hwnd(), &ps);
   bool lost = false;
-  if (target_ || makeTarget()) {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  if ((target_ || makeTarget()) && SUCCEEDED(target_->BindDC(ps.hdc, &client))) {
     target_->BeginDraw();
     target_->SetTransform(D2D1::Matrix3x2F::Identity());
     draw(target_.Get());

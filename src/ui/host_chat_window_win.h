@@ -70,7 +70,7 @@ class HostChatWindow {
   ScopedFont editFont_;
   int dpi_ = 96;
   Microsoft::WRL::ComPtr<ID2D1Factory> d2d_;
-  Microsoft::WRL::ComPtr<ID2D1HwndRenderTarget> target_;
+  Microsoft::WRL::ComPtr<ID2D1DCRenderTarget> target_;
 };
 
 }  // namespace px

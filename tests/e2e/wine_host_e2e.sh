@@ -71,8 +71,10 @@ key=$("$relay" key --data "$work/relay" | tail -1)
 cp "$exe" "$(dirname "$exe")"/*.dll "$work/bin/" 2>/dev/null || cp "$exe" "$work/bin/"
 echo "127.0.0.1:$port $key" >"$work/bin/relay.cfg"
 echo "127.0.0.1:$port $key" >"$work/view.cfg"
+relay_pid=""
 startRelay() {
-  "$relay" serve --data "$work/relay" --listen 127.0.0.1:$port >>"$work/relay.log" 2>&1 & pids+=($!)
+  "$relay" serve --data "$work/relay" --listen 127.0.0.1:$port >>"$work/relay.log" 2>&1 &
+  relay_pid=$!; pids+=($relay_pid)
 }
 
 # The picture the Wine fixture shows full screen; the viewer's snapshot is compared with it.
@@ -187,7 +189,8 @@ accent-accept  306 310 330 338 #E35205
 refuse-fill    174 310 190 338 #2A2A30
 check-box      30 236 33 240 #E35205"
 chatTable="background     20 90 320 200 #1E1E21
-title          16 0 120 36 text"
+title          16 0 120 36 text
+edit-field     24 440 300 462 #101012"
 
 # --- one session, accepted through the prompt, at the current DPI -----------------------------
 acceptedSession() {  # acceptedSession TAG
@@ -261,7 +264,23 @@ startRelay
 waitRegistered
 sleep 0.5
 shot main-registered "$(mainAt)" 560 300 "$(mainTable 1 0 0)"
+step "clicking the ID copies it and says so"
+clickDips "$(mainAt)" 280 $((105 + 38))
+waitFor 10 has '\[STATUS\] ID copiado' "$host_log" || fail "no 'ID copiado' on the status line"
+if command -v xclip >/dev/null; then
+  copied=$(xclip -selection clipboard -o 2>/dev/null | tr -d '\r\0')
+  [ "$copied" = "$id" ] || fail "the clipboard holds '$copied', not the ID $id"
+fi
+
 acceptedSession first
+
+step "the relay goes away and comes back: Parvolex registers again with the same ID"
+before=$(count 'Registrado com ID' "$host_log")
+kill "$relay_pid"; wait "$relay_pid" 2>/dev/null
+waitFor 10 has 'Conexao com relay perdida' "$host_log" || fail "Parvolex did not notice the relay going"
+startRelay
+waitFor 30 bash -c "[ \$(tr -d '\r' <'$host_log' | grep -c 'Registrado com ID: $id') -gt $before ]" \
+  || fail "Parvolex did not register again after the relay came back"
 
 step "the refuse button refuses and its text stays on the status line"
 startViewer view-refused.log --frames 1
