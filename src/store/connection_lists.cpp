@@ -200,6 +200,11 @@ std::vector<FavouriteEntry> favouriteEntries() {
   return favouriteList;
 }
 
+ConnectionLists connectionListsSnapshot() {
+  std::lock_guard lock(listsLock);
+  return {recentList, favouriteList};
+}
+
 void setRecentsChangedHook(RecentsChangedHook hook) { recentsChangedHook.store(hook); }
 
 }  // namespace px

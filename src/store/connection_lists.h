@@ -56,6 +56,13 @@ void toggleFavourite(std::string_view loginName, std::string_view id);
 std::vector<RecentEntry> recentEntries();
 std::vector<FavouriteEntry> favouriteEntries();
 
+struct ConnectionLists {
+  std::vector<RecentEntry> recents;
+  std::vector<FavouriteEntry> favourites;
+};
+// Both lists from one hold of the lock, so the cards never mix two states of them.
+ConnectionLists connectionListsSnapshot();
+
 // Called after add recent, on the caller's thread and without the lists lock; the shell posts
 // 0x8005 to the main window from it. Null removes it.
 using RecentsChangedHook = void (*)();

@@ -60,6 +60,21 @@ Bytes buildThumbnailBmp(const uint8_t* pixels, int width, int height) {
   return file;
 }
 
+bool decodeThumbnailBmp(ByteView file, Bytes& pixels) {
+  if (file.size() != kThumbnailFileSize) return false;
+  const uint8_t* h = file.data();
+  const bool ours = h[0] == 'B' && h[1] == 'M' && loadLe32(h + 2) == kThumbnailFileSize &&
+                    loadLe32(h + 10) == kFileHeaderSize + kInfoHeaderSize &&
+                    loadLe32(h + 14) == kInfoHeaderSize &&
+                    loadLe32(h + 18) == uint32_t(kThumbnailWidth) &&
+                    loadLe32(h + 22) == uint32_t(-kThumbnailHeight) && loadLe16(h + 26) == 1 &&
+                    loadLe16(h + 28) == 32 && loadLe32(h + 30) == 0;
+  if (!ours) return false;
+  pixels.assign(file.begin() + kFileHeaderSize + kInfoHeaderSize, file.end());
+  for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+  return true;
+}
+
 bool saveThumbnail(std::string_view key, const uint8_t* pixels, int width, int height) {
   if (key.empty() || !pixels || width < 2 || height < 2) return false;
   const Bytes file = buildThumbnailBmp(pixels, width, height);

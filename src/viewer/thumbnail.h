@@ -23,6 +23,10 @@ std::filesystem::path thumbnailPath(std::string_view key);
 // neighbour, alpha 255.
 Bytes buildThumbnailBmp(const uint8_t* pixels, int width, int height);
 
+// The pixels of a thumbnail file (320 x 180 B G R A, top-down, alpha forced to 255), or false for
+// any file that is not exactly what buildThumbnailBmp writes.
+bool decodeThumbnailBmp(ByteView file, Bytes& pixels);
+
 // Writes the thumbnail for `key`; nothing for an empty key, no pixels or a side below 2. True when
 // the file was written (the caller then tells the main window), false on any failure, which is
 // otherwise silent. Runs on the receive thread from a private copy of the image.

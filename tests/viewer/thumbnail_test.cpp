@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "base/atomic_file.h"
 #include "base/data_folder.h"
 #include "support/test_paths.h"
@@ -67,6 +70,43 @@ TEST_F(ThumbnailTest, NamesAndRefusals) {
   EXPECT_FALSE(saveThumbnail("x", nullptr, 4, 4));
   EXPECT_FALSE(saveThumbnail("x", screen.data(), 1, 4));
   EXPECT_TRUE(saveThumbnail("x", screen.data(), 2, 2));
+}
+
+TEST_F(ThumbnailTest, DecodingAcceptsOnlyWhatBuildWrites) {
+  const Bytes screen = gradient(640, 360);
+  const Bytes good = buildThumbnailBmp(screen.data(), 640, 360);
+  Bytes pixels;
+  ASSERT_TRUE(decodeThumbnailBmp(good, pixels));
+  ASSERT_EQ(pixels.size(), 320u * 180 * 4);
+  EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), good.begin() + 54));
+
+  Bytes translucent = good;
+  translucent[54 + 3] = 0;
+  ASSERT_TRUE(decodeThumbnailBmp(translucent, pixels));
+  EXPECT_EQ(pixels[3], 255);  // a damaged alpha must not make the picture see-through
+
+  struct Case {
+    const char* what;
+    size_t offset;  // the byte changed; SIZE_MAX for a size change
+    int value;      // new byte, or the size difference
+  };
+  const Case cases[] = {
+      {"not BM", 0, 'X'},           {"file size field", 2, 0x37},
+      {"pixel offset", 10, 55},     {"header size", 14, 12},
+      {"width", 18, 0x41},          {"height", 22, 0xB4},
+      {"planes", 26, 2},            {"24 bits", 28, 24},
+      {"compressed", 30, 3},        {"one byte short", SIZE_MAX, -1},
+      {"one byte long", SIZE_MAX, 1}, {"empty", SIZE_MAX, -int(kThumbnailFileSize)},
+  };
+  for (const Case& c : cases) {
+    Bytes bad = good;
+    if (c.offset == SIZE_MAX) {
+      bad.resize(size_t(int(bad.size()) + c.value));
+    } else {
+      bad[c.offset] = uint8_t(c.value);
+    }
+    EXPECT_FALSE(decodeThumbnailBmp(bad, pixels)) << c.what;
+  }
 }
 
 }  // namespace
