@@ -13,7 +13,7 @@ inline constexpr const char* kLoopbackAddress = "127.0.0.1";
 std::string pickLocalAddress(const std::vector<std::string>& candidates);
 
 // The IPv4 addresses of this computer's host name, in the resolver's order; empty when the name
-// or its lookup fails (local_address_win.cpp / local_address_posix.cpp).
+// or its lookup fails.
 std::vector<std::string> hostNameAddresses();
 
 inline std::string localIpv4Address() { return pickLocalAddress(hostNameAddresses()); }
