@@ -34,8 +34,11 @@ bool MainScreens::loggedIn() const {
 }
 
 MainControlsPlacement MainScreens::controls() const {
+  // A minimised window has no client area; the controls keep the places they had.
+  const SizeF client = view_.clientSize();
+  if (client.width > 0 && client.height > 0) lastClient_ = client;
   MainControlsInput in;
-  in.client = view_.clientSize();
+  in.client = lastClient_;
   in.homeShown = homeShown_;
   in.loginShown = loginShown_;
   in.passwordScreenShown = passwordScreenShown_;

@@ -11,6 +11,7 @@
 #include "host/host_state.h"
 #include "relay/login_state.h"
 #include "relay/login_worker.h"
+#include "ui/frame_layout.h"
 #include "ui/geometry.h"
 #include "ui/main_controls_layout.h"
 #include "ui/main_mouse.h"
@@ -138,6 +139,7 @@ class MainScreens {
   bool rememberLogin_ = true;
   std::string loginError_;
   std::string autoConnectTarget_;
+  mutable SizeF lastClient_ = kCompactSize;  // DIPs; the last non-empty client size
 };
 
 }  // namespace px

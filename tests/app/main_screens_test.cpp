@@ -204,6 +204,17 @@ TEST_F(MainScreensTest, SessionControlsFollowTheHostState) {
   }
 }
 
+TEST_F(MainScreensTest, AMinimisedWindowKeepsItsControlsWhereTheyWere) {
+  logIn();
+  screens_.enterHomeScreen();
+  view_.window = {-32000, -32000, -32000, -32000};
+  services_.host = HostState::kActive;
+  screens_.refreshSessionControls();
+  EXPECT_FALSE(view_.shown(MainControl::kConnect));
+  EXPECT_EQ(view_.controls[MainControl::kDisconnect].rect, (RectF{768, 70, 886, 106}));
+  EXPECT_EQ(view_.controls[MainControl::kIdEdit].rect, (RectF{42, 78, 754, 98}));
+}
+
 TEST_F(MainScreensTest, EnterDuringAPendingSessionReachesConnectWhichIgnoresIt) {
   logIn();
   screens_.enterHomeScreen();
