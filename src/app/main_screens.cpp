@@ -126,11 +126,11 @@ void MainScreens::toggleRememberLogin() {
 }
 
 std::string MainScreens::readEdit(MainControl edit) const {
-  const MainControlSpec& spec = mainControlSpec(edit);
+  const MainControlInfo& info = mainControlInfo(edit);
   std::u16string typed = view_.editText(edit);
-  std::u16string text = withinEditLimit(typed, size_t(spec.limit));
+  std::u16string text = withinEditLimit(typed, size_t(info.limit));
   secureWipe(typed);
-  if (spec.lowerCase) text = lowerCaseLetters(text);
+  if (info.lowerCase) text = lowerCaseLetters(text);
   std::string utf8 = utf16ToUtf8(text);
   secureWipe(text);
   return utf8;

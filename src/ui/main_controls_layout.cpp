@@ -11,7 +11,7 @@ constexpr int kIdLimit = 255;
 constexpr int kLoginLimit = 64;
 constexpr int kPasswordLimit = 128;
 
-constexpr std::array<MainControlSpec, kMainControlCount> kSpecs{{
+constexpr std::array<MainControlInfo, kMainControlCount> kControlInfo{{
     {kIdEditCommand, true, "Código do computador", kIdLimit},
     {kConnectCommand, false, "Conectar"},
     {kDisconnectCommand, false, kDisconnectButtonText},
@@ -67,7 +67,7 @@ void placeCompactOverlay(const MainControlsInput& in, MainControlsPlacement& out
 
 }  // namespace
 
-const MainControlSpec& mainControlSpec(MainControl control) { return kSpecs[size_t(control)]; }
+const MainControlInfo& mainControlInfo(MainControl control) { return kControlInfo[size_t(control)]; }
 
 RectF editInField(const RectF& field) {
   const float top = field.top + (field.height() - kEditHeight) / 2;

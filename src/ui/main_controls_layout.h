@@ -31,7 +31,7 @@ inline constexpr std::array<MainControl, kMainControlCount> kAllMainControls{
     MainControl::kLoginEdit,        MainControl::kLoginPasswordEdit,
 };
 
-struct MainControlSpec {
+struct MainControlInfo {
   int commandId = 0;   // the control identifier; the new-password and repeat edits share 106
   bool edit = false;   // an edit box, else an owner-drawn button
   const char* text = "";  // the button's caption or the edit's cue banner
@@ -39,7 +39,7 @@ struct MainControlSpec {
   bool hiddenCharacters = false;
   bool lowerCase = false;  // the edit turns what is typed into lower case
 };
-const MainControlSpec& mainControlSpec(MainControl control);
+const MainControlInfo& mainControlInfo(MainControl control);
 
 inline constexpr float kEditInset = 14;   // from each side of the edit's field frame
 inline constexpr float kEditHeight = 20;  // one line of the 15-DIP edit font

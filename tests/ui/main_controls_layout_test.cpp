@@ -148,7 +148,7 @@ TEST(UiMainControlsTest, ControlsCarryTheirIdentifiersTextsAndLimits) {
       {M::kLoginPasswordEdit, 110, true, "Senha", 128, true, false},
   };
   for (const Case& c : cases) {
-    const MainControlSpec& s = mainControlSpec(c.control);
+    const MainControlInfo& s = mainControlInfo(c.control);
     EXPECT_EQ(s.commandId, c.id);
     EXPECT_EQ(s.edit, c.edit) << c.id;
     EXPECT_STREQ(s.text, c.text) << c.id;
