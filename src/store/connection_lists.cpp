@@ -170,6 +170,11 @@ void loadFavourites(std::string_view loginName) {
   if (in) favouriteList = readFavouriteLines(in);
 }
 
+void clearFavourites() {
+  std::lock_guard lock(listsLock);
+  favouriteList.clear();
+}
+
 void toggleFavourite(std::string_view loginName, std::string_view id) {
   if (!isStorableId(id)) return;
   std::lock_guard lock(listsLock);

@@ -47,6 +47,9 @@ void addRecent(std::string_view id, std::string_view name, int64_t now = unixTim
 // Replaces the favourites with those of `loginName`'s file (empty when it is missing).
 void loadFavourites(std::string_view loginName);
 
+// Empties the favourites in memory (logout, an expired login); the file stays for the next login.
+void clearFavourites();
+
 // Adds `id` when absent (named after its recent entry, or by the ID), removes it when present,
 // and rewrites `loginName`'s file. The caller copies the login name under the account lock and
 // releases that lock first; the two locks are never held together.

@@ -49,3 +49,47 @@ std::u16string utf8ToUtf16(std::string_view text) {
 }
 
 }  // namespace px
+
+namespace px {
+namespace {
+
+void appendUtf8(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(char(cp));
+  } else if (cp < 0x800) {
+    out.push_back(char(0xC0 | (cp >> 6)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(char(0xE0 | (cp >> 12)));
+    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(char(0xF0 | (cp >> 18)));
+    out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  }
+}
+
+bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+}  // namespace
+
+std::string utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i];
+    char32_t cp = u;
+    if (isHighSurrogate(u) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+      cp = 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(text[++i]) - 0xDC00);
+    } else if (isHighSurrogate(u) || isLowSurrogate(u)) {
+      cp = kReplacement;
+    }
+    appendUtf8(cp, out);
+  }
+  return out;
+}
+
+}  // namespace px

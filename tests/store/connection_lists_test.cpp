@@ -176,6 +176,15 @@ TEST_F(ConnectionListsTest, ToggleAddsNamedAfterRecentThenRemoves) {
   EXPECT_EQ(favouriteEntries(), (std::vector<FavouriteEntry>{{"987654321", "987654321"}}));
 }
 
+TEST_F(ConnectionListsTest, ClearingFavouritesKeepsTheirFileForTheNextLogin) {
+  writeText("favoritos-ana.txt", "123456789\tRecepção\n");
+  loadFavourites("ana");
+  clearFavourites();
+  EXPECT_TRUE(favouriteEntries().empty());
+  loadFavourites("ana");
+  EXPECT_EQ(favouriteEntries(), (std::vector<FavouriteEntry>{{"123456789", "Recepção"}}));
+}
+
 TEST_F(ConnectionListsTest, LongNameReadsBackAsOneCutEntry) {
   // Long enough that the line's rest after the cut is nine characters: it must not come back
   // as a favourite of its own.
