@@ -1,6 +1,8 @@
-// A whole session on this machine (private Xvfb 1920x1080, relay process, parvolex-host process,
-// viewer in this process decoding every frame; see session_rig.h):
-//   - frames and bytes per second reaching the viewer while the whole screen keeps changing;
+// A whole session on this machine (private Xvfb 1920x1080, relay process, host process, viewer in
+// this process decoding every frame; see session_rig.h):
+//   - frames and bytes per second reaching the viewer while the whole screen keeps changing, from
+//     parvolex-host and from Parvolex.exe under Wine (GDI capture; scripts/bench-wine-host.sh
+//     makes its prefix);
 //   - time from an X drawing call to the changed pixel in the viewer's decoded image, on an
 //     otherwise still screen and while another part of the screen animates (so the host's loop is
 //     busy and paced when the drawing comes);
@@ -11,7 +13,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <random>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -70,11 +74,13 @@ struct CpuSpan {
       : rig_(rig),
         start_(Clock::now()),
         host_(processCpuSeconds(rig.hostPid())),
+        helpers_(rig.hostHelpersCpuSeconds()),
         xserver_(processCpuSeconds(rig.xserverPid())),
         self_(processCpuSeconds(getpid())) {}
   void report(benchmark::State& state) const {
     const double wall = seconds(Clock::now() - start_);
     state.counters["host_cpu_pct"] = 100 * (processCpuSeconds(rig_.hostPid()) - host_) / wall;
+    state.counters["host_helpers_cpu_pct"] = 100 * (rig_.hostHelpersCpuSeconds() - helpers_) / wall;
     state.counters["xserver_cpu_pct"] =
         100 * (processCpuSeconds(rig_.xserverPid()) - xserver_) / wall;
     state.counters["viewer_cpu_pct"] = 100 * (processCpuSeconds(getpid()) - self_) / wall;
@@ -82,11 +88,40 @@ struct CpuSpan {
 
   SessionRig& rig_;
   Clock::time_point start_;
-  double host_, xserver_, self_;
+  double host_, helpers_, xserver_, self_;
 };
 
-void BM_SessionFullScreenChange(benchmark::State& state) {
-  SessionRig rig(kScreen);
+double percentile(std::vector<double> values, double fraction) {
+  std::sort(values.begin(), values.end());
+  const size_t at = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
+  return values[at];
+}
+
+// The medians of the host's sampled frame lines ("[HOST] escala 100% pacote N bytes envio M ms",
+// one every 20 frames) in the log text after `from`: how big a frame was and how long its send
+// blocked, the rest of a frame's time being capture and encoding.
+void reportFrameLines(const std::string& log, size_t from, benchmark::State& state) {
+  std::istringstream lines(log.substr(std::min(from, log.size())));
+  std::vector<double> packets, sends;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t at = line.find("[HOST] escala");
+    unsigned scale = 0, bytes = 0;
+    double ms = 0;
+    if (at != std::string::npos &&
+        std::sscanf(line.c_str() + at, "[HOST] escala %u%% pacote %u bytes envio %lf ms", &scale,
+                    &bytes, &ms) == 3) {
+      packets.push_back(bytes / 1024.0);
+      sends.push_back(ms);
+    }
+  }
+  state.counters["frame_lines"] = double(packets.size());
+  if (packets.empty()) return;
+  state.counters["packet_kb_median"] = percentile(packets, 0.5);
+  state.counters["send_ms_median"] = percentile(sends, 0.5);
+}
+
+void BM_SessionFullScreenChange(benchmark::State& state, HostKind kind) {
+  SessionRig rig(kScreen, kind);
   std::unique_ptr<ScreenDrawer> drawer;
   if (const std::string failure = prepare(rig, drawer); !failure.empty()) {
     return state.SkipWithError(failure.c_str());
@@ -106,6 +141,7 @@ void BM_SessionFullScreenChange(benchmark::State& state) {
   for (auto _ : state) {
     const uint64_t frames = rig.ui().frames(), bytes = rig.viewerBytesReceived();
     const uint64_t drawnBefore = drawn.load();
+    const size_t logBefore = rig.hostLog().size();
     const CpuSpan cpu(rig);
     const auto start = Clock::now();
     std::this_thread::sleep_for(kMeasure);
@@ -114,17 +150,19 @@ void BM_SessionFullScreenChange(benchmark::State& state) {
     state.counters["bytes_per_s"] = double(rig.viewerBytesReceived() - bytes) / wall;
     state.counters["drawn_fps"] = double(drawn.load() - drawnBefore) / wall;
     cpu.report(state);
+    reportFrameLines(rig.hostLog(), logBefore, state);
   }
   drawing.store(false);
   painter.join();
 }
-BENCHMARK(BM_SessionFullScreenChange)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-double percentile(std::vector<double> values, double fraction) {
-  std::sort(values.begin(), values.end());
-  const size_t at = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
-  return values[at];
-}
+BENCHMARK_CAPTURE(BM_SessionFullScreenChange, linux, HostKind::kLinux)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_SessionFullScreenChange, wine, HostKind::kWine)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Saturated colours in turn, each a little different from its last use, so that every fill
 // changes the probed pixel far beyond JPEG's error.

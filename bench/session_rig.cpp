@@ -17,17 +17,20 @@
 #include "relay/login_state.h"
 #include "relay/login_worker.h"
 #include "relay/relay_config.h"
+#include "wine_host.h"
 
 namespace px::bench {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr auto kHostRegisterLimit = std::chrono::seconds(15);
 constexpr auto kFirstFrameLimit = std::chrono::seconds(20);
 constexpr auto kHostStopLimit = std::chrono::seconds(5);
 constexpr auto kViewerStopLimit = std::chrono::seconds(2);
+constexpr int kViewerAttempts = 5;
+constexpr auto kViewerRetryPause = std::chrono::seconds(1);
 constexpr const char* kIdLine = "Registrado com ID: ";
+constexpr const char* kWinePassword = "senha-do-banco";
 
 fs::path hostBinary() {
   if (const char* path = std::getenv("PX_HOST_BINARY")) return path;
@@ -38,6 +41,27 @@ fs::path hostBinary() {
 std::string readFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// parvolex-host copied into work/hostbin, admitting viewers with control.
+bool prepareLinuxHost(const fs::path& work, const std::string& display, uint16_t port,
+                      const std::string& relayKeyHex, HostLaunch& launch, std::string& failure) {
+  const fs::path source = hostBinary();
+  std::error_code error;
+  fs::create_directories(work / "hostbin", error);
+  fs::create_directories(work / "hostdata", error);
+  const fs::path binary = work / "hostbin" / "parvolex-host";
+  if (!fs::copy_file(source, binary, fs::copy_options::overwrite_existing, error)) {
+    failure = "parvolex-host not found at " + source.string() + " (build the tools)";
+    return false;
+  }
+  std::ofstream(work / "hostbin" / "relay.cfg") << "127.0.0.1:" << port << " " << relayKeyHex
+                                                 << "\n";
+  launch.program = binary;
+  launch.args = {"--accept", "control"};
+  launch.directory = work / "hostbin";
+  launch.environment = {{"DISPLAY", display}, {"XDG_DATA_HOME", (work / "hostdata").string()}};
+  return true;
 }
 
 }  // namespace
@@ -108,27 +132,18 @@ bool BenchViewerUi::waitProbe(std::chrono::milliseconds limit, Clock::time_point
   return seen;
 }
 
-HostProcess::HostProcess(const fs::path& work, const std::string& display, uint16_t port,
-                         const std::string& relayKeyHex)
-    : work_(work) {
-  const fs::path source = hostBinary();
-  std::error_code error;
-  fs::create_directories(work_ / "hostbin", error);
-  fs::create_directories(work_ / "hostdata", error);
-  const fs::path binary = work_ / "hostbin" / "parvolex-host";
-  if (!fs::copy_file(source, binary, fs::copy_options::overwrite_existing, error)) {
-    failure_ = "parvolex-host not found at " + source.string() + " (build the tools)";
-    return;
-  }
-  std::ofstream(work_ / "hostbin" / "relay.cfg")
-      << "127.0.0.1:" << port << " " << relayKeyHex << "\n";
-  if (!spawn(binary, display)) return;
-  waitForId();
+HostProcess::HostProcess(const fs::path& work, const HostLaunch& launch) : work_(work) {
+  if (!spawn(launch)) return;
+  waitForId(launch.registerLimit);
 }
 
-bool HostProcess::spawn(const fs::path& binary, const std::string& display) {
+bool HostProcess::spawn(const HostLaunch& launch) {
   const std::string log = (work_ / "host.log").string();
-  const std::string dataHome = (work_ / "hostdata").string();
+  std::vector<std::string> args{launch.program.string()};
+  args.insert(args.end(), launch.args.begin(), launch.args.end());
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
   const pid_t parent = getpid();
   pid_ = fork();
   if (pid_ == 0) {
@@ -137,23 +152,24 @@ bool HostProcess::spawn(const fs::path& binary, const std::string& display) {
     if (getppid() != parent) _exit(1);
     const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int in = open("/dev/null", O_RDONLY);
-    if (out < 0 || in < 0) _exit(126);
+    if (out < 0 || in < 0 || chdir(launch.directory.c_str()) != 0) _exit(126);
     dup2(in, 0);
     dup2(out, 1);
     dup2(out, 2);
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-    execl(binary.c_str(), "parvolex-host", "--accept", "control", static_cast<char*>(nullptr));
+    for (const auto& [name, value] : launch.environment) setenv(name.c_str(), value.c_str(), 1);
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   if (pid_ < 0) failure_ = "fork failed";
   return pid_ > 0;
 }
 
-void HostProcess::waitForId() {
-  const auto deadline = Clock::now() + kHostRegisterLimit;
+std::string HostProcess::log() const { return readFile(work_ / "host.log"); }
+
+void HostProcess::waitForId(std::chrono::seconds limit) {
+  const auto deadline = Clock::now() + limit;
   while (Clock::now() < deadline) {
-    const std::string log = readFile(work_ / "host.log");
+    const std::string log = this->log();
     const size_t at = log.find(kIdLine);
     if (at != std::string::npos) {
       const size_t start = at + std::char_traits<char>::length(kIdLine);
@@ -165,12 +181,12 @@ void HostProcess::waitForId() {
     }
     if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
       pid_ = -1;
-      failure_ = "parvolex-host exited: " + log.substr(log.size() > 400 ? log.size() - 400 : 0);
+      failure_ = "the host exited: " + log.substr(log.size() > 400 ? log.size() - 400 : 0);
       return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  failure_ = "parvolex-host did not register within 15 s";
+  failure_ = "the host did not register within " + std::to_string(limit.count()) + " s";
 }
 
 HostProcess::~HostProcess() {
@@ -187,7 +203,7 @@ HostProcess::~HostProcess() {
   }
 }
 
-SessionRig::SessionRig(const std::string& screen)
+SessionRig::SessionRig(const std::string& screen, HostKind kind)
     : work_(fs::temp_directory_path() / ("px-session-bench-" + std::to_string(getpid()))),
       xvfb_(screen) {
   std::error_code error;
@@ -198,12 +214,34 @@ SessionRig::SessionRig(const std::string& screen)
     return;
   }
   if (!startRelay()) return;
-  host_ = std::make_unique<HostProcess>(work_, xvfb_.display(), relay_->port(), relayKeyHex_);
+  if (!startHost(kind)) return;
+  startViewer();
+}
+
+bool SessionRig::startHost(HostKind kind) {
+  HostLaunch launch;
+  if (kind == HostKind::kWine) {
+    wine_ = std::make_unique<WinePrefixSession>();
+    hostPassword_ = kWinePassword;
+    if (!wine_->ready() || !wine_->prepareHost(work_, xvfb_.display(), relay_->port(),
+                                               relayKeyHex_, hostPassword_, launch)) {
+      failure_ = wine_->failure();
+      return false;
+    }
+  } else if (!prepareLinuxHost(work_, xvfb_.display(), relay_->port(), relayKeyHex_, launch,
+                               failure_)) {
+    return false;
+  }
+  host_ = std::make_unique<HostProcess>(work_, launch);
   if (!host_->running()) {
     failure_ = host_->failure();
-    return;
+    return false;
   }
-  startViewer();
+  return true;
+}
+
+double SessionRig::hostHelpersCpuSeconds() const {
+  return wine_ ? wine_->otherCpuSeconds(hostPid()) : 0.0;
 }
 
 bool SessionRig::startRelay() {
@@ -237,13 +275,28 @@ bool SessionRig::startViewer() {
     std::lock_guard guard(accountState().lock);
     accountState().session = {login->token, login->expiry, "bench", "Bench"};
   }
-  session_ = std::make_unique<ViewerSession>(host_->id());
-  viewer_ = std::thread([this] { viewerThread(*session_, std::string(), ui_); });
-  if (!ui_.waitFrames(1, kFirstFrameLimit)) {
-    failure_ = "the viewer decoded no frame within 20 s";
-    return false;
+  for (int attempt = 1;; ++attempt) {
+    session_ = std::make_unique<ViewerSession>(host_->id());
+    viewer_ = std::thread([this] { viewerThread(*session_, hostPassword_, ui_); });
+    if (waitFirstFrame()) return true;
+    if (!session_->finished.load() || attempt == kViewerAttempts) {
+      failure_ = "the viewer decoded no frame within 20 s: " + session_->failure;
+      return false;
+    }
+    // Parvolex.exe drops a viewer that arrives before its main window exists, which under Wine
+    // comes seconds after the registration; the relay takes the next viewer once it registers
+    // again.
+    viewer_.join();
+    std::this_thread::sleep_for(kViewerRetryPause);
   }
-  return true;
+}
+
+bool SessionRig::waitFirstFrame() {
+  const auto deadline = Clock::now() + kFirstFrameLimit;
+  while (Clock::now() < deadline && !session_->finished.load()) {
+    if (ui_.waitFrames(1, std::chrono::milliseconds(100))) return true;
+  }
+  return false;
 }
 
 uint64_t SessionRig::viewerBytesReceived() {
@@ -272,6 +325,9 @@ SessionRig::~SessionRig() {
   }
   if (viewer_.joinable()) viewer_.join();
   session_.reset();
+  // Ending the prefix ends the exe with everything else of Wine's; the host object then only
+  // reaps it.
+  wine_.reset();
   host_.reset();
   relay_.reset();
   clearLoginState(accountState());

@@ -1,10 +1,11 @@
 // A whole remote session on this machine for the session benchmarks: a private Xvfb server, the
-// real relay process, the real parvolex-host process serving that display, and a viewer in this
-// process (the portable session thread with a windowless ViewerUi) that decodes every frame.
-// Everything started here is stopped when the rig goes, also after a failed start.
+// real relay process, a real host process serving that display, and a viewer in this process
+// (the portable session thread with a windowless ViewerUi) that decodes every frame. Everything
+// started here is stopped when the rig goes, also after a failed start.
 //
-// The host binary is $PX_HOST_BINARY, else ../tools/parvolex-host beside the benchmark's folder;
-// it is copied into the rig's scratch folder because it reads relay.cfg beside itself.
+// The host is parvolex-host, or Parvolex.exe under Wine (see wine_host.h). parvolex-host is
+// $PX_HOST_BINARY, else ../tools/parvolex-host beside the benchmark's folder; either host is
+// copied into the rig's scratch folder because it reads relay.cfg beside itself.
 #pragma once
 
 #include <sys/types.h>
@@ -18,6 +19,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "host/xvfb_server.h"
 #include "support/relay_process_posix.h"
@@ -64,12 +67,21 @@ class BenchViewerUi final : public ViewerUi {
   Clock::time_point seenAt_;
 };
 
-// parvolex-host on `display`, registered with the relay at 127.0.0.1:port, admitting viewers with
-// control. SIGTERM (then SIGKILL after 5 s) when the object goes.
+enum class HostKind { kLinux, kWine };
+
+// How a host process is started: its log (standard output and error) goes to work/host.log.
+struct HostLaunch {
+  std::filesystem::path program;  // looked up on PATH when it has no folder
+  std::vector<std::string> args;  // after the program's name
+  std::filesystem::path directory;
+  std::vector<std::pair<std::string, std::string>> environment;  // on top of this process's
+  std::chrono::seconds registerLimit{15};
+};
+
+// A host registered with the relay. SIGTERM (then SIGKILL after 5 s) when the object goes.
 class HostProcess {
  public:
-  HostProcess(const std::filesystem::path& work, const std::string& display, uint16_t port,
-              const std::string& relayKeyHex);
+  HostProcess(const std::filesystem::path& work, const HostLaunch& launch);
   ~HostProcess();
   HostProcess(const HostProcess&) = delete;
   HostProcess& operator=(const HostProcess&) = delete;
@@ -78,10 +90,11 @@ class HostProcess {
   pid_t pid() const { return pid_; }
   const std::string& id() const { return id_; }  // the ID the relay gave it
   const std::string& failure() const { return failure_; }
+  std::string log() const;
 
  private:
-  bool spawn(const std::filesystem::path& binary, const std::string& display);
-  void waitForId();
+  bool spawn(const HostLaunch& launch);
+  void waitForId(std::chrono::seconds limit);
 
   std::filesystem::path work_;
   pid_t pid_ = -1;
@@ -89,11 +102,13 @@ class HostProcess {
   std::string failure_;
 };
 
+class WinePrefixSession;
+
 // Xvfb, relay, host and a connected viewer showing the first frame.
 class SessionRig {
  public:
   // `screen` as Xvfb takes it ("1920x1080x24").
-  explicit SessionRig(const std::string& screen);
+  explicit SessionRig(const std::string& screen, HostKind kind = HostKind::kLinux);
   ~SessionRig();
   SessionRig(const SessionRig&) = delete;
   SessionRig& operator=(const SessionRig&) = delete;
@@ -103,19 +118,28 @@ class SessionRig {
   const std::string& display() const { return xvfb_.display(); }
   pid_t hostPid() const { return host_ ? host_->pid() : -1; }
   pid_t xserverPid() const { return xvfb_.pid(); }
+  // CPU seconds of the processes the host needs besides its own (Wine's; 0 for parvolex-host).
+  double hostHelpersCpuSeconds() const;
+  // What the host has logged so far.
+  std::string hostLog() const { return host_ ? host_->log() : std::string(); }
   BenchViewerUi& ui() { return ui_; }
   // Bytes the viewer's socket has received so far (records of every kind, as on the wire).
   uint64_t viewerBytesReceived();
 
  private:
   bool startRelay();
+  bool startHost(HostKind kind);
   bool startViewer();
+  // True once the viewer decoded a frame; false when its session ended first or 20 s passed.
+  bool waitFirstFrame();
 
   std::filesystem::path work_;
   test::XvfbServer xvfb_;
   std::string relayKeyHex_;
   std::unique_ptr<test::RelayProcess> relay_;
+  std::unique_ptr<WinePrefixSession> wine_;
   std::unique_ptr<HostProcess> host_;
+  std::string hostPassword_;  // the unattended password the viewer gives (Wine host only)
   BenchViewerUi ui_;
   std::unique_ptr<ViewerSession> session_;
   std::thread viewer_;
