@@ -283,9 +283,8 @@ bool SessionRig::startViewer() {
       failure_ = "the viewer decoded no frame within 20 s: " + session_->failure;
       return false;
     }
-    // Parvolex.exe drops a viewer that arrives before its main window exists, which under Wine
-    // comes seconds after the registration; the relay takes the next viewer once it registers
-    // again.
+    // A host busy with its start-up (Wine's first Direct2D use takes seconds) may still drop a
+    // viewer that comes at once; the relay takes the next viewer once it registers again.
     viewer_.join();
     std::this_thread::sleep_for(kViewerRetryPause);
   }

@@ -123,11 +123,8 @@ int run(HINSTANCE instance, PWSTR commandLine) {
   HostService host(hostDependencies(reports, promptOwner));
   const HostMutex hostMutex;
   const bool hostMode = hostMutex.owned();
-  Registration registration;
   if (!hostMode) {
     logPrintf("[Parvolex] Outra janela ja compartilha este computador - modo somente acesso\n");
-  } else if (!relayConfig().primaryHost.empty()) {
-    registration.start(reports);
   }
 
   MainWindow window({instance, &host, &poster, &appRunning, hostMode, drawing.d2d, drawing.dwrite});
@@ -137,6 +134,10 @@ int run(HINSTANCE instance, PWSTR commandLine) {
     return 1;
   }
   promptOwner.store(window.hwnd());
+  // Registration starts once the window exists: a viewer that arrives at once is posted to it
+  // instead of being dropped for want of a window.
+  Registration registration;
+  if (hostMode && !relayConfig().primaryHost.empty()) registration.start(reports);
   window.show();
   if (!hostMode) setStatus(kAccessOnlyStatus);
   const std::string target = autoConnectTarget(commandLineUtf8(commandLine));
