@@ -227,6 +227,8 @@ class HeadlessUi final : public ViewerUi {
       sendMouse(s, uint8_t(kMousePress), x, y, 1, 0);
       sendMouse(s, uint8_t(kMouseRelease), x, y, 1, 0);
       logPrintf("[VIEWER] Clique em %d,%d\n", x, y);
+      // As a person would, let the click's window take the focus before typing into it.
+      if (!options_.type.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
     for (const char c : options_.type) {
       const auto key = keyForChar(c);
