@@ -252,6 +252,33 @@ void MainScreens::connectToCard(const std::string& id) {
   connect();
 }
 
+void MainScreens::openPasswordScreen() {
+  if (homeShown_ || loginShown_) return;
+  passwordScreenShown_ = true;
+  passwordError_.clear();
+  view_.clearHover();
+  view_.setEditText(MainControl::kNewPasswordEdit, u"");
+  view_.setEditText(MainControl::kRepeatPasswordEdit, u"");
+  placeControls();
+  view_.repaint();
+  view_.focusControl(MainControl::kNewPasswordEdit);
+}
+
+void MainScreens::applyPasswordOutcome(const PasswordCommandOutcome& outcome) {
+  passwordError_ = outcome.screenError;
+  if (!outcome.status.empty()) view_.setStatus(std::string(outcome.status));
+  if (outcome.emptyEdits) {
+    view_.setEditText(MainControl::kNewPasswordEdit, u"");
+    view_.setEditText(MainControl::kRepeatPasswordEdit, u"");
+  }
+  if (outcome.closeScreen) {
+    passwordScreenShown_ = false;
+    passwordError_.clear();
+    placeControls();
+  }
+  view_.repaint();
+}
+
 bool MainScreens::command(int id) {
   switch (id) {
     case kConnectCommand: connect(); return true;
@@ -267,6 +294,8 @@ bool MainScreens::click(const ClickDecision& decision) {
     case ClickAction::kLeaveLoginScreen: leaveLoginScreen(); return true;
     case ClickAction::kToggleRememberLogin: toggleRememberLogin(); return true;
     case ClickAction::kLogout: logout(); return true;
+    case ClickAction::kOpenPasswordScreen: openPasswordScreen(); return true;
+    case ClickAction::kClosePasswordScreen: applyPasswordOutcome(passwordBackOutcome()); return true;
     default: return false;
   }
 }

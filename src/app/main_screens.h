@@ -15,6 +15,7 @@
 #include "ui/geometry.h"
 #include "ui/main_controls_layout.h"
 #include "ui/main_mouse.h"
+#include "ui/password_settings.h"
 
 namespace px {
 
@@ -91,6 +92,7 @@ class MainScreens {
   bool loginInProgress() const { return loginInProgress_; }
   bool rememberLogin() const { return rememberLogin_; }
   const std::string& loginError() const { return loginError_; }
+  const std::string& passwordError() const { return passwordError_; }
   // What the home screen shows beside "Sair": the display name, else the login.
   std::string accountName() const;
   // Expiry more than 30 seconds ahead.
@@ -114,6 +116,10 @@ class MainScreens {
   void placeControls();           // after every screen change, resize and DPI change
   void connect();                 // command 102
   void connectToCard(const std::string& id);
+  // The password screen over the compact view (the access-password link).
+  void openPasswordScreen();
+  // What "Salvar", "Voltar" and "Remover" leave on screen.
+  void applyPasswordOutcome(const PasswordCommandOutcome& outcome);
 
   // Commands 102 and 111; false for the others.
   bool command(int id);
@@ -138,6 +144,7 @@ class MainScreens {
   bool loginInProgress_ = false;
   bool rememberLogin_ = true;
   std::string loginError_;
+  std::string passwordError_;
   std::string autoConnectTarget_;
   mutable SizeF lastClient_ = kCompactSize;  // DIPs; the last non-empty client size
 };

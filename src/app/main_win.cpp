@@ -127,7 +127,8 @@ int run(HINSTANCE instance, PWSTR commandLine) {
     logPrintf("[Parvolex] Outra janela ja compartilha este computador - modo somente acesso\n");
   }
 
-  MainWindow window({instance, &host, &poster, &appRunning, hostMode, drawing.d2d, drawing.dwrite});
+  MainWindow window(
+      {instance, &host, &poster, &reports, &appRunning, hostMode, drawing.d2d, drawing.dwrite});
   if (!window.create()) {
     logPrintf("[Parvolex] Falha ao criar a janela principal (%lu)\n", GetLastError());
     appRunning.store(false);
@@ -142,6 +143,7 @@ int run(HINSTANCE instance, PWSTR commandLine) {
   if (!hostMode) setStatus(kAccessOnlyStatus);
   const std::string target = autoConnectTarget(commandLineUtf8(commandLine));
   if (!target.empty()) logPrintf("[Parvolex] Auto-connect a: %s\n", target.c_str());
+  window.start(target);
 
   runMessageLoop();
   appRunning.store(false);

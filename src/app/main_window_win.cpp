@@ -2,7 +2,12 @@
 
 #include <windowsx.h>
 
+#include <mutex>
+
+#include "app/access_password_commands.h"
+#include "app/home_cards.h"
 #include "app/status_indicator.h"
+#include "base/bytes.h"
 #include "base/log.h"
 #include "relay/login_state.h"
 #include "relay/registration_loop.h"
@@ -11,6 +16,7 @@
 #include "ui/clipboard_win.h"
 #include "ui/d2d_support_win.h"
 #include "ui/dip.h"
+#include "ui/edit_style_win.h"
 #include "ui/frame_layout.h"
 #include "ui/host_chat_window_win.h"
 #include "ui/status_line.h"
@@ -39,6 +45,16 @@ RECT workAreaOf(HMONITOR monitor) {
 
 RectPx toRectPx(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+constexpr const char* kViewerMissingStatus = "O acesso remoto ainda não está disponível nesta versão.";
+
+// The viewer window is not part of this program yet: say so instead of pretending to connect.
+void startViewerSession(const std::string& id, std::string password) {
+  secureWipe(password);
+  logPrintf("[VIEWER] Sessao para %s nao iniciada: a janela de acesso remoto ainda nao existe\n",
+            id.c_str());
+  px::setStatus(kViewerMissingStatus);
+}
+
 bool registerWindowClass(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
@@ -63,7 +79,12 @@ bool registerWindowClass(HINSTANCE instance, WNDPROC proc) {
 }  // namespace
 
 MainWindow::MainWindow(MainWindowSetup setup)
-    : setup_(std::move(setup)), hostControl_(*setup_.host), messages_(hostControl_, *this) {}
+    : setup_(std::move(setup)),
+      hostControl_(*setup_.host),
+      messages_(hostControl_, *this),
+      services_(*setup_.reports, hostControl_, setup_.hostMode, startViewerSession),
+      screens_(*this, services_, accountState()),
+      controls_(setup_.d2d, setup_.dwrite) {}
 
 MainWindow::~MainWindow() {
   statusWindow.store(nullptr);
@@ -87,6 +108,11 @@ bool MainWindow::create() {
   dpi_ = usableDpi(int(GetDpiForWindow(hwnd_)));
   applyDarkFrame(hwnd_, true);
   if (setup_.dwrite) formatsReady_ = formats_.create(setup_.dwrite.Get());
+  const bool controlsMade = controls_.create(
+      hwnd_, dpi_, [this](MainControl edit, EditKey key) { return screens_.editKey(edit, key); },
+      [this] { repaint(); });
+  if (!controlsMade) logPrintf("[Parvolex] Falha ao criar os controles da janela (%lu)\n", GetLastError());
+  screens_.placeControls();
   statusWindow.store(hwnd_);
   setStatusRepaintHook(repaintStatusWindow);
   setup_.poster->setWindow(hwnd_);
@@ -96,6 +122,12 @@ bool MainWindow::create() {
 void MainWindow::show() {
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
+}
+
+void MainWindow::start(const std::string& autoConnectTarget) {
+  if (autoConnectTarget.empty()) return;
+  screens_.setAutoConnectTarget(autoConnectTarget);
+  screens_.enterHomeScreen();
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -114,10 +146,15 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (frameMessage(msg, wParam, lParam, result)) return result;
   if (mouseMessage(msg, wParam, lParam)) return 0;
+  if (childMessage(msg, wParam, lParam, result)) return result;
   switch (msg) {
     case WM_PAINT: paint(); return 0;
     case WM_ERASEBKGND: return 1;  // painting covers everything
-    case WM_COMMAND: command(LOWORD(wParam)); return 0;
+    case WM_COMMAND:
+      // Button clicks and posted commands; the edits' notifications carry a code and are not
+      // commands.
+      if (HIWORD(wParam) == BN_CLICKED) command(LOWORD(wParam));
+      return 0;
     case WM_CLOSE: close(); return 0;
     case WM_DESTROY:
       setup_.poster->setWindow(nullptr);
@@ -155,18 +192,16 @@ bool MainWindow::frameMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
       FrameHitInput in{toRectPx(window), toRectPx(client),
                        PointPx{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, dpi_, maximised(),
-                       false, &regions_};
+                       home(), &regions_};
       result = toHitTestCode(frameHitTest(in));
       return true;
     }
     case WM_GETMINMAXINFO: trackSize(*reinterpret_cast<MINMAXINFO*>(lParam)); return true;
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_MAXIMIZE && !systemMaximiseAllowed(false)) return true;
+      if ((wParam & 0xFFF0) == SC_MAXIMIZE && !systemMaximiseAllowed(home())) return true;
       return false;
     case WM_SIZE:
-      if (wParam != SIZE_MINIMIZED && target_ && LOWORD(lParam) > 0 && HIWORD(lParam) > 0) {
-        target_->Resize(D2D1::SizeU(LOWORD(lParam), HIWORD(lParam)));
-      }
+      if (wParam != SIZE_MINIMIZED) screens_.placeControls();
       return false;
     case WM_DPICHANGED:
       dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -176,7 +211,7 @@ bool MainWindow::frameMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 }
 
 void MainWindow::trackSize(MINMAXINFO& info) const {
-  const TrackLimits limits = trackLimits(false);
+  const TrackLimits limits = trackLimits(home());
   const SizePx minimum = dipsToPixels(limits.minimum, dpi_);
   info.ptMinTrackSize = POINT{minimum.width, minimum.height};
   if (limits.maximum) {
@@ -188,8 +223,12 @@ void MainWindow::trackSize(MINMAXINFO& info) const {
 void MainWindow::dpiChanged(int dpi, const RECT& suggested) {
   dpi_ = usableDpi(dpi);
   target_ = nullptr;  // made again at the new DPI on the next paint
+  cardBitmaps_.clear();
+  thumbnails_.clear();
+  controls_.setDpi(dpi_);
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  screens_.placeControls();
   repaint();
 }
 
@@ -221,7 +260,7 @@ void MainWindow::mouseMove(PointF point) {
     TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
     trackingLeave_ = TrackMouseEvent(&track) != FALSE;
   }
-  switch (updateHover(hover_, hoverAt(point, clientDips().width, false, regions_))) {
+  switch (updateHover(hover_, hoverAt(point, clientDips().width, home(), regions_))) {
     case Repaint::kNone: break;
     case Repaint::kCaptionStrip: {
       RECT strip{0, 0, dipsToPixels(clientDips().width, dpi_), dipsToPixels(kCaptionHeight, dpi_)};
@@ -233,7 +272,7 @@ void MainWindow::mouseMove(PointF point) {
 }
 
 void MainWindow::buttonDown(PointF point) {
-  act(clickAt(point, clientDips().width, false, regions_));
+  act(clickAt(point, clientDips().width, home(), regions_));
 }
 
 void MainWindow::buttonUp(PointF point) {
@@ -241,8 +280,8 @@ void MainWindow::buttonUp(PointF point) {
   const CaptionButton pressed = pressedCaption_;
   pressedCaption_ = CaptionButton::kNone;
   ReleaseCapture();
-  const CaptionButton under = captionButtonAt(point, clientDips().width, false);
-  switch (captionButtonUp(pressed, under, false, maximised())) {
+  const CaptionButton under = captionButtonAt(point, clientDips().width, home());
+  switch (captionButtonUp(pressed, under, home(), maximised())) {
     case CaptionAction::kClose: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     case CaptionAction::kMinimise: ShowWindow(hwnd_, SW_MINIMIZE); break;
     case CaptionAction::kMaximise: ShowWindow(hwnd_, SW_MAXIMIZE); break;
@@ -260,18 +299,56 @@ void MainWindow::act(const ClickDecision& decision) {
     case ClickAction::kCopyId:
       copyTextToClipboard(hwnd_, decision.key);  // the status says so even when it failed
       break;
-    case ClickAction::kCommand: PostMessageW(hwnd_, WM_COMMAND, WPARAM(decision.command), 0); break;
-    default:
-      // The login, home and password screens are not part of this window yet.
-      logPrintf("[Parvolex] Acao ainda nao disponivel nesta janela (%d)\n", int(decision.action));
-      break;
+    case ClickAction::kCommand: postCommand(decision.command); break;
+    case ClickAction::kRemovePassword: screens_.applyPasswordOutcome(removePasswordCommand()); break;
+    case ClickAction::kToggleFavourite: toggleFavourite(decision.key); break;
+    default: screens_.click(decision); break;
   }
   if (!decision.status.empty()) px::setStatus(std::string(decision.status).c_str());
 }
 
 void MainWindow::command(int id) {
+  if (screens_.command(id)) return;
   if (id == kDisconnectCommand) setup_.host->disconnect();
   if (id == kChatCommand) showChatWindow();
+  if (id == kSavePasswordCommand) savePassword();
+}
+
+void MainWindow::savePassword() {
+  const PasswordForm form =
+      screens_.passwordScreenShown() ? PasswordForm::kPasswordScreen : PasswordForm::kHomeSection;
+  std::u16string typed16 = controls_.text(MainControl::kNewPasswordEdit);
+  std::u16string repeat16 = controls_.text(MainControl::kRepeatPasswordEdit);
+  std::string typed = utf16ToUtf8(typed16);
+  std::string repeat = utf16ToUtf8(repeat16);
+  secureWipe(typed16);
+  secureWipe(repeat16);
+  screens_.applyPasswordOutcome(savePasswordCommand(form, typed, repeat));
+}
+
+void MainWindow::toggleFavourite(const std::string& id) {
+  std::string login;
+  {
+    std::lock_guard lock(accountState().lock);
+    login = accountState().session.loginName;
+  }
+  px::setStatus(toggleCardFavourite(login, id));
+  repaint();
+}
+
+bool MainWindow::childMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:  // what a read-only edit sends
+      if (!controls_.isEdit(HWND(lParam))) return false;
+      result = colourEdit(HDC(wParam));
+      return true;
+    case WM_DRAWITEM:
+      if (!controls_.drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return false;
+      result = TRUE;
+      return true;
+  }
+  return false;
 }
 
 void MainWindow::close() {
@@ -303,6 +380,15 @@ MainPaintInput MainWindow::paintInput() const {
   in.compact.passwordSet = readPasswordStore().hasPassword;
   in.statusText = statusText();
   in.statusDot = statusIndicatorColour(in.statusText, hostState, relay);
+  in.homeShown = screens_.homeShown();
+  in.loginShown = screens_.loginShown();
+  in.passwordScreenShown = screens_.passwordScreenShown();
+  in.loginInProgress = screens_.loginInProgress();
+  in.rememberLogin = screens_.rememberLogin();
+  in.loginError = screens_.loginError();
+  in.passwordError = screens_.passwordError();
+  in.focusedEdit = controls_.focusedEdit();
+  if (in.homeShown) in.accountName = screens_.accountName();
   return in;
 }
 
@@ -310,28 +396,36 @@ void MainWindow::paint() {
   PAINTSTRUCT ps;
   BeginPaint(hwnd_, &ps);
   if (!target_ && setup_.d2d) {
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    const auto props = D2D1::RenderTargetProperties(D2D1_RENDER_TARGET_TYPE_DEFAULT,
-                                                    D2D1::PixelFormat(), float(dpi_), float(dpi_));
-    const auto hwndProps = D2D1::HwndRenderTargetProperties(
-        hwnd_, D2D1::SizeU(UINT32(client.right), UINT32(client.bottom)));
-    setup_.d2d->CreateHwndRenderTarget(props, hwndProps, &target_);
+    const auto props = D2D1::RenderTargetProperties(
+        D2D1_RENDER_TARGET_TYPE_DEFAULT,
+        D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE), float(dpi_),
+        float(dpi_));
+    setup_.d2d->CreateDCRenderTarget(&props, &target_);
+    cardBitmaps_.clear();  // they belonged to the old target
   }
-  if (target_) {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  bool lost = false;
+  if (target_ && SUCCEEDED(target_->BindDC(ps.hdc, &client))) {
     MainPaintInput in = paintInput();
+    // The cards are read here, not in paintInput: the thumbnails are cached per window.
+    if (in.homeShown) in.cards = layoutHomeCards(in.client, services_.now(), hover_, thumbnails_);
     // The ID is kept out of paintInput's const copy: only a host-mode window shows one.
     const std::string id = setup_.hostMode ? registrationState().currentId() : std::string();
     in.compact.id = id;
     target_->BeginDraw();
     target_->SetTransform(D2D1::Matrix3x2F::Identity());
-    paintMainWindow(target_.Get(), setup_.dwrite.Get(), formats_, in, regions_);
-    if (target_->EndDraw() == HRESULT(D2DERR_RECREATE_TARGET)) target_ = nullptr;
+    paintMainWindow(target_.Get(), setup_.dwrite.Get(), formats_, in, cardBitmaps_, regions_);
+    lost = target_->EndDraw() == HRESULT(D2DERR_RECREATE_TARGET);
   }
   EndPaint(hwnd_, &ps);
+  if (lost) {
+    target_ = nullptr;  // made again by the next paint
+    repaint();
+  }
 }
 
-void MainWindow::refreshSessionControls() { repaint(); }
+void MainWindow::refreshSessionControls() { screens_.refreshSessionControls(); }
 
 void MainWindow::repaint() {
   if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
@@ -365,17 +459,42 @@ void MainWindow::showChatWindow() {
 
 bool MainWindow::sendChat(const std::string& utf8) { return setup_.host->sendChat(utf8); }
 
-void MainWindow::loginFinished(std::unique_ptr<LoginResult>) {
-  // The login screen that starts logins comes with the technician's screens.
+void MainWindow::loginFinished(std::unique_ptr<LoginResult> result) {
+  screens_.loginFinished(std::move(result));
 }
 
-void MainWindow::clearLogin() {
-  clearLoginState(accountState());
-  forgetSavedLogin();
+void MainWindow::clearLogin() { screens_.clearLocalLogin(); }
+
+void MainWindow::showLoginScreen(const std::string& message) { screens_.showLoginScreen(message); }
+
+WindowFrame MainWindow::windowFrame() const {
+  RECT window{};
+  GetWindowRect(hwnd_, &window);
+  WindowFrame frame;
+  frame.window = toRectPx(window);
+  frame.workArea = toRectPx(workAreaOf(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST)));
+  frame.dpi = dpi_;
+  frame.maximised = maximised();
+  return frame;
 }
 
-void MainWindow::showLoginScreen(const std::string& message) {
-  logPrintf("[LOGIN] %s\n", message.c_str());
+void MainWindow::restoreWindow() { ShowWindow(hwnd_, SW_RESTORE); }
+
+void MainWindow::moveWindow(const RectPx& r) {
+  SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width(), r.height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool MainWindow::hostChatWindowOpen() const {
+  return hostChatWindow_ && hostChatWindow_->exists();
+}
+
+void MainWindow::applyControls(const MainControlsPlacement& placement) {
+  controls_.apply(placement);
+}
+
+void MainWindow::postCommand(int command) {
+  PostMessageW(hwnd_, WM_COMMAND, WPARAM(command), 0);
 }
 
 }  // namespace px

@@ -23,6 +23,9 @@ LoginScreenLayout layoutLoginScreen(SizeF client, bool loginInProgress, float re
   l.loginField = overlay.firstField;
   l.passwordField = overlay.secondField;
   l.checkBox = overlay.checkBox;
+  const PointF c{(l.checkBox.left + l.checkBox.right) / 2, (l.checkBox.top + l.checkBox.bottom) / 2};
+  l.checkMark = {LineF{{c.x - 4, c.y}, {c.x - 1, c.y + 3}},
+                 LineF{{c.x - 1, c.y + 3}, {c.x + 4, c.y - 3}}};
   l.backButton = overlay.secondaryButton;
   l.submitButton = overlay.primaryButton;
   const float labelLeft = l.checkBox.right + kLabelGap;

@@ -3,6 +3,8 @@
 // rectangles and regions out.
 #pragma once
 
+#include <array>
+
 #include "ui/geometry.h"
 #include "ui/hit_regions.h"
 
@@ -19,6 +21,7 @@ struct LoginScreenLayout {
   RectF loginField;     // field frame of the login edit
   RectF passwordField;  // field frame of the login-password edit
   RectF checkBox;       // corner radius 4
+  std::array<LineF, 2> checkMark;  // white, drawn only while checked
   RectF rememberLabel;  // `smallFormat`, right of the box
   RectF rememberRegion;  // kind 8: box and label
   RectF backButton;     // "Voltar", kind 7

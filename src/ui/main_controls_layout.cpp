@@ -3,6 +3,7 @@
 #include "ui/compact_layout.h"
 #include "ui/home_layout.h"
 #include "ui/main_mouse.h"
+#include "ui/theme.h"
 
 namespace px {
 namespace {
@@ -119,6 +120,19 @@ EditKeyAction editKeyAction(MainControl edit, EditKey key, bool connectShown,
     default: break;
   }
   return action;
+}
+
+OwnerButtonLook ownerButtonLook(MainControl button, bool hovered, bool pressed) {
+  switch (button) {
+    case MainControl::kDisconnect:
+      return {hovered ? kSecondaryButtonHoverColour : kSecondaryButtonColour, kNegativeColour};
+    case MainControl::kChat:
+      return {hovered ? kSecondaryButtonHoverColour : kSecondaryButtonColour, kTextColour};
+    default: {
+      const Rgb fill = pressed ? kAccentDarkColour : hovered ? kAccentHoverColour : kAccentColour;
+      return {fill, kWhiteColour};
+    }
+  }
 }
 
 }  // namespace px

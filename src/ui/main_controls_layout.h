@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "ui/geometry.h"
+#include "ui/rgb.h"
 
 namespace px {
 
@@ -76,6 +77,16 @@ struct MainControlsPlacement {
 // remote-password edits, "Conectar" (or "Desconectar" and "Chat" during a host session), the
 // new-password edit and "Salvar".
 MainControlsPlacement placeMainControls(const MainControlsInput& input);
+
+// An owner-drawn button's look: "Conectar" and "Salvar" in the accent colours (dark while
+// pressed), "Desconectar" and "Chat" in the secondary-button colours; white text on the accent
+// buttons, the negative colour for "Desconectar".
+struct OwnerButtonLook {
+  Rgb fill;
+  Rgb text;
+  friend bool operator==(const OwnerButtonLook&, const OwnerButtonLook&) = default;
+};
+OwnerButtonLook ownerButtonLook(MainControl button, bool hovered, bool pressed);
 
 // Keys the edit boxes handle themselves (their characters are swallowed, never typed).
 enum class EditKey { kEnter, kTab };

@@ -2,6 +2,9 @@
 
 #include "ui/d2d_support_win.h"
 #include "ui/frame_layout.h"
+#include "ui/home_layout.h"
+#include "ui/login_screen_layout.h"
+#include "ui/password_settings_layout.h"
 #include "ui/theme.h"
 
 namespace px {
@@ -9,6 +12,8 @@ namespace {
 
 constexpr float kButtonRadius = 8;
 constexpr float kPillRadius = 6;
+constexpr float kCheckBoxRadius = 4;
+constexpr float kFocusedBorderWidth = 1.5f;
 
 void drawCaptionButton(ID2D1RenderTarget* rt, CaptionButton button, const MainPaintInput& in,
                        bool homeShown) {
@@ -93,17 +98,182 @@ void drawStatusLine(ID2D1RenderTarget* rt, const MainTextFormats& f, const MainP
   drawText(rt, widen(in.statusText), f.small.Get(), line.text, kSecondaryTextColour);
 }
 
-void measure(IDWriteFactory* factory, const MainTextFormats& f, CompactViewInput& in) {
-  const auto groups = idDigitGroups(in.id);
-  for (size_t i = 0; i < groups.size(); ++i) {
-    in.measures.groupWidths[i] = measureTextWidth(factory, f.id.Get(), widen(groups[i]));
+void drawFieldFrame(ID2D1RenderTarget* rt, const FieldFrameLayout& field) {
+  fillRoundedRect(rt, field.rect, kFieldFrameRadius, kFieldColour);
+  outlineRoundedRect(rt, field.rect, kFieldFrameRadius, field.border, field.borderWidth);
+}
+
+FieldFrameLayout fieldFrame(const RectF& rect, bool focused) {
+  if (focused) return {rect, kAccentColour, kFocusedBorderWidth};
+  return {rect, kSeparatorColour, 1};
+}
+
+bool focusedOn(const MainPaintInput& in, MainControl edit) { return in.focusedEdit == edit; }
+
+void drawPaintedButton(ID2D1RenderTarget* rt, const MainTextFormats& f,
+                       const PaintedButtonLayout& b) {
+  fillRoundedRect(rt, b.rect, kPaintedButtonRadius, b.fill);
+  drawText(rt, widen(b.text), f.button.Get(), b.rect, b.textColour);
+}
+
+void drawLoginScreen(ID2D1RenderTarget* rt, const MainTextFormats& f, const MainPaintInput& in,
+                     const LoginScreenLayout& l) {
+  const HitKind hovered = in.hover.hoverKind;
+  drawText(rt, widen(kLoginHeading), f.small.Get(), l.heading, kTextColour);
+  drawFieldFrame(rt, fieldFrame(l.loginField, focusedOn(in, MainControl::kLoginEdit)));
+  drawFieldFrame(rt, fieldFrame(l.passwordField, focusedOn(in, MainControl::kLoginPasswordEdit)));
+  if (in.rememberLogin) {
+    fillRoundedRect(rt, l.checkBox, kCheckBoxRadius, kAccentColour);
+    for (const LineF& line : l.checkMark) drawLine(rt, line, kWhiteColour, 1.6f);
+  } else {
+    fillRoundedRect(rt, l.checkBox, kCheckBoxRadius, kFieldColour);
+    outlineRoundedRect(rt, l.checkBox, kCheckBoxRadius, kSeparatorColour, 1);
   }
-  in.measures.unknownWidth = measureTextWidth(factory, f.body.Get(), widen(kIdUnknownText));
+  drawText(rt, widen(kRememberLoginText), f.small.Get(), l.rememberLabel, kTextColour);
+  drawPaintedButton(rt, f, {l.backButton, kLoginBackText,
+                            secondaryButtonFill(hovered == HitKind::kLoginBack), kTextColour});
+  const bool submitHovered = l.submitClickable && hovered == HitKind::kLoginSubmit;
+  drawPaintedButton(rt, f, {l.submitButton, l.submitText,
+                            submitHovered ? kAccentHoverColour : kAccentColour, kWhiteColour});
+  if (!in.loginError.empty()) {
+    drawText(rt, widen(in.loginError), f.small.Get(), l.error, kNegativeColour);
+  }
+}
+
+void drawPasswordScreen(ID2D1RenderTarget* rt, const MainTextFormats& f, const MainPaintInput& in,
+                        const PasswordScreenLayout& l) {
+  drawText(rt, widen(l.headingText), f.small.Get(), l.heading, kTextColour);
+  drawFieldFrame(rt, l.newPassword);
+  drawFieldFrame(rt, l.repeat);
+  drawPaintedButton(rt, f, l.save);
+  drawPaintedButton(rt, f, l.back);
+  if (l.remove) drawPaintedButton(rt, f, *l.remove);
+  if (!in.passwordError.empty()) {
+    drawText(rt, widen(in.passwordError), f.small.Get(), l.error, kNegativeColour);
+  }
+}
+
+PasswordEditFocus passwordFocus(const MainPaintInput& in) {
+  if (focusedOn(in, MainControl::kNewPasswordEdit)) return PasswordEditFocus::kNewPassword;
+  if (focusedOn(in, MainControl::kRepeatPasswordEdit)) return PasswordEditFocus::kRepeat;
+  return PasswordEditFocus::kNone;
+}
+
+void measureCard(IDWriteFactory* factory, const MainTextFormats& f, std::string_view id,
+                 IdCardMeasures& measures) {
+  const auto groups = idDigitGroups(id);
+  for (size_t i = 0; i < groups.size(); ++i) {
+    measures.groupWidths[i] = measureTextWidth(factory, f.id.Get(), widen(groups[i]));
+  }
+  measures.unknownWidth = measureTextWidth(factory, f.body.Get(), widen(kIdUnknownText));
+}
+
+void measure(IDWriteFactory* factory, const MainTextFormats& f, CompactViewInput& in) {
+  measureCard(factory, f, in.id, in.measures);
   const char* link = in.passwordSet ? kPasswordLinkSetText : kPasswordLinkUnsetText;
   in.passwordLinkTextWidth = measureTextWidth(factory, f.button.Get(), widen(link));
 }
 
+void paintCompact(ID2D1RenderTarget* rt, IDWriteFactory* factory, const MainTextFormats& f,
+                  MainPaintInput& in, HitRegionList& regions) {
+  in.compact.client = in.client;
+  in.compact.overlayOpen = in.loginShown || in.passwordScreenShown;
+  measure(factory, f, in.compact);
+  const CompactLayout layout = layoutCompactView(in.compact);
+  drawCaptionStrip(rt, f, in, false);
+  drawCompactView(rt, f, in, layout);
+  drawStatusLine(rt, f, in, layout.statusLine);
+  addCompactRegions(layout, in.compact.id, regions);
+  if (in.loginShown) {
+    const float labelWidth = measureTextWidth(factory, f.small.Get(), widen(kRememberLoginText));
+    const LoginScreenLayout login = layoutLoginScreen(in.client, in.loginInProgress, labelWidth);
+    drawLoginScreen(rt, f, in, login);
+    addLoginRegions(login, regions);
+  } else if (in.passwordScreenShown) {
+    const PasswordScreenLayout screen =
+        layoutPasswordScreen(layout.overlay, in.client.width, in.compact.passwordSet,
+                             in.hover.hoverKind, passwordFocus(in));
+    drawPasswordScreen(rt, f, in, screen);
+    addPasswordScreenRegions(screen, regions);
+  }
+}
+
+void drawCard(ID2D1RenderTarget* rt, const MainTextFormats& f, const CardLayout& card,
+              CardBitmaps& bitmaps) {
+  fillRoundedRect(rt, card.frame, kCardRadius, kFieldColour);
+  outlineRoundedRect(rt, card.frame, kCardRadius, card.border, 1);
+  ID2D1Bitmap* bitmap = card.thumbnail ? bitmaps.bitmapFor(rt, card.thumbnail) : nullptr;
+  if (bitmap) {
+    rt->DrawBitmap(bitmap, toD2D(card.picture), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
+  } else {
+    fillRoundedRect(rt, card.picture, kCardPlaceholderRadius, kSeparatorColour);
+  }
+  drawText(rt, widen(card.name), f.card.Get(), card.nameRect, kTextColour);
+  drawText(rt, widen(card.age), f.card.Get(), card.ageRect, kSecondaryTextColour);
+  fillRoundedRect(rt, card.star, kCardStarRadius, card.starFill);
+  drawText(rt, widen(card.starGlyph), f.button.Get(), card.star, card.starGlyphColour);
+}
+
+void drawCards(ID2D1RenderTarget* rt, const MainTextFormats& f, const CardSectionLayout& cards,
+               CardBitmaps& bitmaps) {
+  drawText(rt, widen(cards.headingText), f.small.Get(), cards.heading, kTextColour);
+  if (cards.showNoCardsHint) {
+    drawText(rt, widen(kNoCardsHint), f.hint.Get(), cards.noCardsHint, kSecondaryTextColour);
+  }
+  for (const CardLayout& card : cards.cards) drawCard(rt, f, card, bitmaps);
+}
+
+void paintHome(ID2D1RenderTarget* rt, IDWriteFactory* factory, const MainTextFormats& f,
+               const MainPaintInput& in, CardBitmaps& bitmaps, HitRegionList& regions) {
+  HomeScreenInput homeInput;
+  homeInput.client = in.client;
+  homeInput.id = in.compact.id;
+  homeInput.relayRegistered = in.compact.relayRegistered;
+  measureCard(factory, f, homeInput.id, homeInput.measures);
+  const HomeLayout home = layoutHomeScreen(homeInput);
+  drawCaptionStrip(rt, f, in, true);
+  const bool logoutHovered = in.hover.hoverKind == HitKind::kLogout;
+  drawPaintedButton(rt, f, {home.logoutButton, kLogoutButtonText,
+                            secondaryButtonFill(logoutHovered), kTextColour});
+  drawText(rt, widen(in.accountName), f.smallRight.Get(), home.displayName, kSecondaryTextColour);
+  drawFieldFrame(rt, fieldFrame(home.connectPanel, focusedOn(in, MainControl::kIdEdit)));
+  drawFieldFrame(rt, fieldFrame(home.remotePasswordPanel,
+                                focusedOn(in, MainControl::kRemotePasswordEdit)));
+  drawIdCard(rt, f, home.card);
+  const UnattendedSectionLayout section = layoutUnattendedSection(
+      in.client.width, in.compact.passwordSet, focusedOn(in, MainControl::kNewPasswordEdit));
+  drawText(rt, widen(kUnattendedHeading), f.small.Get(), section.heading, kTextColour);
+  drawFieldFrame(rt, section.field);
+  drawText(rt, widen(section.hintText), f.hint.Get(), section.hint, kSecondaryTextColour);
+  drawCards(rt, f, in.cards, bitmaps);
+  drawStatusLine(rt, f, in, home.statusLine);
+  addHomeRegions(home, homeInput.id, regions);
+  addCardRegions(in.cards, regions);
+}
+
 }  // namespace
+
+ID2D1Bitmap* CardBitmaps::bitmapFor(ID2D1RenderTarget* target,
+                                    const std::shared_ptr<const CardThumbnail>& thumbnail) {
+  const auto found = entries_.find(thumbnail.get());
+  if (found != entries_.end()) return found->second.bitmap.Get();
+  // Cards come and go with the lists; a cache of many stale pictures is simply dropped.
+  constexpr size_t kMostEntries = 64;
+  if (entries_.size() >= kMostEntries) entries_.clear();
+  const CardThumbnail& t = *thumbnail;
+  if (t.width <= 0 || t.height <= 0 || t.pixels.size() < size_t(t.width) * size_t(t.height) * 4) {
+    return nullptr;
+  }
+  const auto props = D2D1::BitmapProperties(
+      D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
+  Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+  if (FAILED(target->CreateBitmap(D2D1::SizeU(UINT32(t.width), UINT32(t.height)), t.pixels.data(),
+                                  UINT32(t.width) * 4, props, &bitmap))) {
+    return nullptr;
+  }
+  entries_[thumbnail.get()] = {thumbnail, bitmap};
+  return bitmap.Get();
+}
 
 bool MainTextFormats::create(IDWriteFactory* factory) {
   title = createTextFormat(factory, kTitleFormat);
@@ -113,20 +283,19 @@ bool MainTextFormats::create(IDWriteFactory* factory) {
   button = createTextFormat(factory, kButtonFormat);
   small = createTextFormat(factory, kSmallFormat);
   smallRight = createTextFormat(factory, kSmallRightFormat);
-  return title && body && id && hint && button && small && smallRight;
+  card = createTextFormat(factory, kCardTextFormat);
+  return title && body && id && hint && button && small && smallRight && card;
 }
 
 void paintMainWindow(ID2D1RenderTarget* rt, IDWriteFactory* factory, const MainTextFormats& f,
-                     MainPaintInput in, HitRegionList& regions) {
+                     MainPaintInput in, CardBitmaps& bitmaps, HitRegionList& regions) {
   regions.clear();
-  in.compact.client = in.client;
-  measure(factory, f, in.compact);
-  const CompactLayout layout = layoutCompactView(in.compact);
   rt->Clear(toD2D(kBackgroundColour));
-  drawCaptionStrip(rt, f, in, false);
-  drawCompactView(rt, f, in, layout);
-  drawStatusLine(rt, f, in, layout.statusLine);
-  addCompactRegions(layout, in.compact.id, regions);
+  if (in.homeShown) {
+    paintHome(rt, factory, f, in, bitmaps, regions);
+  } else {
+    paintCompact(rt, factory, f, in, regions);
+  }
 }
 
 }  // namespace px

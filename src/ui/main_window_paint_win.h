@@ -1,16 +1,21 @@
-// Painting of the main window's frame and compact view with Direct2D: the caption strip, the
-// "Acessar" button, the ID card, the access-password link, the session buttons and the status
-// line. Every rectangle comes from the layouts; this file only draws and registers regions.
+// Painting of the main window with Direct2D: the caption strip, the compact view with its login
+// and password screens, the home screen with its cards, and the status line. Every rectangle
+// comes from the layouts; this file only draws and registers regions.
 #pragma once
 
 #include <d2d1.h>
 #include <dwrite.h>
 #include <wrl/client.h>
 
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "ui/card_layout.h"
 #include "ui/compact_layout.h"
 #include "ui/hit_regions.h"
+#include "ui/main_controls_layout.h"
 #include "ui/main_mouse.h"
 #include "ui/rgb.h"
 
@@ -18,8 +23,25 @@ namespace px {
 
 // The main window's text formats, made once per process from the theme.
 struct MainTextFormats {
-  Microsoft::WRL::ComPtr<IDWriteTextFormat> title, body, id, hint, button, small, smallRight;
+  Microsoft::WRL::ComPtr<IDWriteTextFormat> title, body, id, hint, button, small, smallRight,
+      card;
   bool create(IDWriteFactory* factory);
+};
+
+// One device bitmap per decoded thumbnail, for the render target that made them; cleared with
+// the target. A thumbnail object is kept alive by its entry, so its address cannot be reused.
+class CardBitmaps {
+ public:
+  ID2D1Bitmap* bitmapFor(ID2D1RenderTarget* target,
+                         const std::shared_ptr<const CardThumbnail>& thumbnail);
+  void clear() { entries_.clear(); }
+
+ private:
+  struct Entry {
+    std::shared_ptr<const CardThumbnail> thumbnail;
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+  };
+  std::map<const CardThumbnail*, Entry> entries_;
 };
 
 struct MainPaintInput {
@@ -29,11 +51,22 @@ struct MainPaintInput {
   CompactViewInput compact;  // measures are filled in by paintMainWindow
   std::string statusText;
   Rgb statusDot;
+  bool homeShown = false;
+  bool loginShown = false;
+  bool passwordScreenShown = false;
+  bool loginInProgress = false;
+  bool rememberLogin = true;
+  std::string loginError;
+  std::string passwordError;  // of the password screen
+  std::string accountName;    // beside "Sair"
+  std::optional<MainControl> focusedEdit;
+  CardSectionLayout cards;    // home screen only
 };
 
 // Measures what the layout needs, paints the whole client area and fills `regions` in paint
 // order.
 void paintMainWindow(ID2D1RenderTarget* target, IDWriteFactory* factory,
-                     const MainTextFormats& formats, MainPaintInput input, HitRegionList& regions);
+                     const MainTextFormats& formats, MainPaintInput input, CardBitmaps& bitmaps,
+                     HitRegionList& regions);
 
 }  // namespace px

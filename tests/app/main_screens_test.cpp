@@ -527,7 +527,41 @@ TEST_F(MainScreensTest, OtherClicksAndCommandsAreNotTheScreens) {
   EXPECT_FALSE(screens_.command(kDisconnectCommand));
   EXPECT_FALSE(screens_.command(kSavePasswordCommand));
   EXPECT_FALSE(screens_.click(test::clickOf(ClickAction::kCopyId)));
-  EXPECT_FALSE(screens_.click(test::clickOf(ClickAction::kOpenPasswordScreen)));
+  EXPECT_FALSE(screens_.click(test::clickOf(ClickAction::kRemovePassword)));
+}
+
+// --- The password screen ---
+
+TEST_F(MainScreensTest, PasswordScreenOpensEmptyOverTheCompactViewOnly) {
+  type(MainControl::kNewPasswordEdit, u"left over");
+  EXPECT_TRUE(screens_.click(test::clickOf(ClickAction::kOpenPasswordScreen)));
+  EXPECT_TRUE(screens_.passwordScreenShown());
+  EXPECT_EQ(text(MainControl::kNewPasswordEdit), u"");
+  EXPECT_TRUE(view_.shown(MainControl::kRepeatPasswordEdit));
+  EXPECT_EQ(view_.focused, MainControl::kNewPasswordEdit);
+  EXPECT_TRUE(screens_.click(test::clickOf(ClickAction::kClosePasswordScreen)));
+  EXPECT_FALSE(screens_.passwordScreenShown());
+  EXPECT_FALSE(view_.shown(MainControl::kRepeatPasswordEdit));
+
+  logIn();
+  screens_.enterHomeScreen();
+  screens_.openPasswordScreen();
+  EXPECT_FALSE(screens_.passwordScreenShown());
+}
+
+TEST_F(MainScreensTest, PasswordOutcomesSetTheErrorStatusAndScreen) {
+  screens_.openPasswordScreen();
+  type(MainControl::kNewPasswordEdit, u"abc");
+  screens_.applyPasswordOutcome({kPasswordMismatchError, "", false, false});
+  EXPECT_EQ(screens_.passwordError(), kPasswordMismatchError);
+  EXPECT_TRUE(screens_.passwordScreenShown());
+  EXPECT_EQ(text(MainControl::kNewPasswordEdit), u"abc");
+
+  screens_.applyPasswordOutcome({"", kPasswordSetStatus, true, true});
+  EXPECT_EQ(screens_.passwordError(), "");
+  EXPECT_EQ(view_.lastStatus(), kPasswordSetStatus);
+  EXPECT_FALSE(screens_.passwordScreenShown());
+  EXPECT_EQ(text(MainControl::kNewPasswordEdit), u"");
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ class MainWindowTest : public testing::Test {
   void SetUp() override {
     host_ = std::make_unique<HostService>(HostDependencies{});
     window_ = std::make_unique<MainWindow>(
-        MainWindowSetup{GetModuleHandleW(nullptr), host_.get(), &poster_, &appRunning_, true, {}, {}});
+        MainWindowSetup{GetModuleHandleW(nullptr), host_.get(), &poster_, &reports_, &appRunning_,
+                        true, {}, {}});
     ASSERT_TRUE(window_->create());
     hwnd_ = window_->hwnd();
   }
@@ -43,6 +44,7 @@ class MainWindowTest : public testing::Test {
 
   std::atomic<bool> appRunning_{true};
   WindowPoster poster_;
+  WorkerReports reports_{poster_};
   std::unique_ptr<HostService> host_;
   std::unique_ptr<MainWindow> window_;
   HWND hwnd_ = nullptr;

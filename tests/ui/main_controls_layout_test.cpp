@@ -6,6 +6,7 @@
 
 #include "geometry_print.h"
 #include "ui/main_mouse.h"
+#include "ui/theme.h"
 
 namespace px {
 namespace {
@@ -187,6 +188,29 @@ TEST(UiMainControlsTest, EnterAndTabInTheEdits) {
   for (const Case& c : cases) {
     EXPECT_EQ(editKeyAction(c.edit, c.key, c.connectShown, c.passwordScreen), c.expected)
         << int(c.edit) << " key " << int(c.key);
+  }
+}
+
+TEST(MainControlsLayout, OwnerButtonLooks) {
+  using M = MainControl;
+  struct Case {
+    MainControl button;
+    bool hovered, pressed;
+    OwnerButtonLook expected;
+  };
+  const Case cases[] = {
+      {M::kConnect, false, false, {kAccentColour, kWhiteColour}},
+      {M::kConnect, true, false, {kAccentHoverColour, kWhiteColour}},
+      {M::kSavePassword, true, true, {kAccentDarkColour, kWhiteColour}},
+      {M::kDisconnect, false, false, {kSecondaryButtonColour, kNegativeColour}},
+      {M::kDisconnect, true, true, {kSecondaryButtonHoverColour, kNegativeColour}},
+      {M::kChat, false, false, {kSecondaryButtonColour, kTextColour}},
+      {M::kChat, true, false, {kSecondaryButtonHoverColour, kTextColour}},
+  };
+  for (const Case& c : cases) {
+    const OwnerButtonLook look = ownerButtonLook(c.button, c.hovered, c.pressed);
+    EXPECT_TRUE(look == c.expected) << int(c.button) << " hovered " << c.hovered << " pressed "
+                                    << c.pressed;
   }
 }
 
