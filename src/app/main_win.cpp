@@ -25,6 +25,7 @@
 #include "relay/registration_loop.h"
 #include "relay/relay_config.h"
 #include "ui/access_prompt_win.h"
+#include "ui/d2d_support_win.h"
 #include "ui/status_line.h"
 
 namespace px {
@@ -48,18 +49,6 @@ DrawingFactories createDrawingFactories() {
   DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
                       reinterpret_cast<IUnknown**>(f.dwrite.GetAddressOf()));
   return f;
-}
-
-std::string commandLineUtf8(PWSTR commandLine) {
-  const std::wstring wide = commandLine ? commandLine : L"";
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(size_t(n > 0 ? n : 0), '\0');
-  if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), n, nullptr, nullptr);
-  }
-  return out;
 }
 
 HostDependencies hostDependencies(WorkerReports& reports, const std::atomic<HWND>& promptOwner) {
@@ -141,7 +130,7 @@ int run(HINSTANCE instance, PWSTR commandLine) {
   if (hostMode && !relayConfig().primaryHost.empty()) registration.start(reports);
   window.show();
   if (!hostMode) setStatus(kAccessOnlyStatus);
-  const std::string target = autoConnectTarget(commandLineUtf8(commandLine));
+  const std::string target = autoConnectTarget(narrow(commandLine ? commandLine : L""));
   if (!target.empty()) logPrintf("[Parvolex] Auto-connect a: %s\n", target.c_str());
   window.start(target);
 

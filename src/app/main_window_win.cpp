@@ -11,7 +11,6 @@
 #include "base/log.h"
 #include "relay/login_state.h"
 #include "relay/registration_loop.h"
-#include "store/password_store.h"
 #include "store/saved_login.h"
 #include "ui/clipboard_win.h"
 #include "ui/d2d_support_win.h"
@@ -377,7 +376,7 @@ MainPaintInput MainWindow::paintInput() const {
   in.compact.sessionActive = hostState == HostState::kActive;
   in.compact.chatWindowOpen = hostChatWindow_ && hostChatWindow_->exists();
   in.compact.relayRegistered = relay == RelayStatus::kRegistered;
-  in.compact.passwordSet = readPasswordStore().hasPassword;
+  in.compact.passwordSet = accessPasswordIsSet();
   in.statusText = statusText();
   in.statusDot = statusIndicatorColour(in.statusText, hostState, relay);
   in.homeShown = screens_.homeShown();
@@ -410,7 +409,8 @@ void MainWindow::paint() {
     MainPaintInput in = paintInput();
     // The cards are read here, not in paintInput: the thumbnails are cached per window.
     if (in.homeShown) in.cards = layoutHomeCards(in.client, services_.now(), hover_, thumbnails_);
-    // The ID is kept out of paintInput's const copy: only a host-mode window shows one.
+    // The layout input holds a view of the ID; the text lives here through the paint. Only a
+    // host-mode window has one.
     const std::string id = setup_.hostMode ? registrationState().currentId() : std::string();
     in.compact.id = id;
     target_->BeginDraw();

@@ -115,4 +115,16 @@ const P256KeyPair* dataFolderIdentityKey() {
   return key.get();
 }
 
+bool fileIdentityPublicKey(PublicKey64& out) {
+  const P256KeyPair* key = dataFolderIdentityKey();
+  if (!key) return false;
+  out = key->publicKey();
+  return true;
+}
+
+bool fileIdentitySign(const Digest32& digest, Signature64& out) {
+  const P256KeyPair* key = dataFolderIdentityKey();
+  return key && key->sign(digest, out);
+}
+
 }  // namespace px

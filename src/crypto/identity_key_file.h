@@ -26,4 +26,9 @@ IdentityFileResult loadOrCreateIdentityKeyFile(const std::filesystem::path& file
 // created on the first call. The outcome, good or bad (null), stands for the rest of the process.
 const P256KeyPair* dataFolderIdentityKey();
 
+// identityPublicKey and identitySign for the systems whose identity is that file (Linux, the Wine
+// test build).
+bool fileIdentityPublicKey(PublicKey64& out);
+bool fileIdentitySign(const Digest32& digest, Signature64& out);
+
 }  // namespace px

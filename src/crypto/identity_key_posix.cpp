@@ -4,16 +4,8 @@
 
 namespace px {
 
-bool identityPublicKey(PublicKey64& out) {
-  const P256KeyPair* key = dataFolderIdentityKey();
-  if (!key) return false;
-  out = key->publicKey();
-  return true;
-}
+bool identityPublicKey(PublicKey64& out) { return fileIdentityPublicKey(out); }
 
-bool identitySign(const Digest32& digest, Signature64& out) {
-  const P256KeyPair* key = dataFolderIdentityKey();
-  return key && key->sign(digest, out);
-}
+bool identitySign(const Digest32& digest, Signature64& out) { return fileIdentitySign(digest, out); }
 
 }  // namespace px

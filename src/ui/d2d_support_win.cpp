@@ -77,16 +77,22 @@ ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory, const TextSt
   return format;
 }
 
-float measureTextWidth(IDWriteFactory* factory, IDWriteTextFormat* format, std::wstring_view text) {
-  if (!factory || !format || text.empty()) return 0;
+SizeF measureText(IDWriteFactory* factory, IDWriteTextFormat* format, std::wstring_view text,
+                  float maxWidth, float maxHeight) {
+  if (!factory || !format) return {};
   ComPtr<IDWriteTextLayout> layout;
-  if (FAILED(factory->CreateTextLayout(text.data(), UINT32(text.size()), format, 100000.0f,
-                                       1000.0f, &layout))) {
-    return 0;
+  if (FAILED(factory->CreateTextLayout(text.data(), UINT32(text.size()), format, maxWidth,
+                                       maxHeight, &layout))) {
+    return {};
   }
   DWRITE_TEXT_METRICS metrics{};
-  if (FAILED(layout->GetMetrics(&metrics))) return 0;
-  return metrics.widthIncludingTrailingWhitespace;
+  if (FAILED(layout->GetMetrics(&metrics))) return {};
+  return {metrics.widthIncludingTrailingWhitespace, metrics.height};
+}
+
+float measureTextWidth(IDWriteFactory* factory, IDWriteTextFormat* format, std::wstring_view text) {
+  // Wide enough that no text of ours wraps.
+  return measureText(factory, format, text, 100000.0f, 1000.0f).width;
 }
 
 LRESULT toHitTestCode(FrameHit hit) {

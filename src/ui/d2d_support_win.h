@@ -36,6 +36,10 @@ Microsoft::WRL::ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* facto
 // WM_NCHITTEST code for a frame answer.
 LRESULT toHitTestCode(FrameHit hit);
 
+// Size of `text` laid out in `format` within `maxWidth` × `maxHeight` DIPs (wrapping as the
+// format says); zero when it cannot be measured.
+SizeF measureText(IDWriteFactory* factory, IDWriteTextFormat* format, std::wstring_view text,
+                  float maxWidth, float maxHeight);
 // Width of `text` laid out on one line in `format`, in DIPs; 0 when it cannot be measured.
 float measureTextWidth(IDWriteFactory* factory, IDWriteTextFormat* format, std::wstring_view text);
 void fillRect(ID2D1RenderTarget* target, const RectF& rect, Rgb colour);

@@ -1,7 +1,5 @@
 #include "ui/message_list_win.h"
 
-#include <wrl/client.h>
-
 #include <string>
 
 #include "ui/d2d_support_win.h"
@@ -13,16 +11,9 @@ namespace {
 constexpr float kUnboundedHeight = 1e6f;
 
 MeasureChatText measurerFor(IDWriteFactory* dwrite, IDWriteTextFormat* format) {
-  return [dwrite, format](std::u16string_view text, float maxWidth) -> SizeF {
-    const std::wstring w = wide(text);
-    Microsoft::WRL::ComPtr<IDWriteTextLayout> layout;
-    if (FAILED(dwrite->CreateTextLayout(w.data(), UINT32(w.size()), format, maxWidth,
-                                        kUnboundedHeight, &layout))) {
-      return {};  // the list then uses its fallback line height
-    }
-    DWRITE_TEXT_METRICS metrics{};
-    if (FAILED(layout->GetMetrics(&metrics))) return {};
-    return {metrics.widthIncludingTrailingWhitespace, metrics.height};
+  // A failed measurement gives a zero size; the list then uses its fallback line height.
+  return [dwrite, format](std::u16string_view text, float maxWidth) {
+    return measureText(dwrite, format, wide(text), maxWidth, kUnboundedHeight);
   };
 }
 
