@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# End to end with the technician's screens of Parvolex.exe under Wine: the login screen (wrong
+# and right password, "Lembrar neste computador" across a restart, "Sair"), the home screen's
+# connect validation, cards from recents, favourites and thumbnails placed in the data folder,
+# and the access-password screen. Real X input (xdotool) at the windows' own rectangles;
+# screenshots with key pixels into WIN_BUILD/e2e-screenshots/wine_main_window_e2e.
+# Usage: tests/e2e/wine_main_window_e2e.sh NATIVE_BUILD WIN_BUILD [SHARED_DIR]   (exit 77: skipped)
+e2e_name=wine_main_window_e2e
+source "$(dirname "$0")/wine_e2e_common.sh"
+
+homeAt() { windowAt 920 700; }
+# typeInto "X Y" DX DY TEXT: a click into the edit at that DIP offset, then the text.
+typeInto() {
+  clickDips "$1" "$2" "$3"
+  xdotool key ctrl+a BackSpace
+  xdotool type --delay 20 "$4"
+}
+lastStatus() { tr -d '\r' <"$host_log" | grep '\[STATUS\]' | tail -1 | sed 's/^\[STATUS\] //'; }
+statusIs() { [ "$(lastStatus)" = "$1" ]; }
+expectStatus() {  # expectStatus TEXT WHAT
+  waitFor 10 statusIs "$1" || fail "$2: the status line says '$(lastStatus)', not '$1'"
+}
+
+loginTable="heading        28 60 400 80 text
+login-field    300 96 500 116 #101012
+submit         426 190 440 212 #E35205
+back           330 190 340 212 #2A2A30"
+
+logIn() {  # logIn PASSWORD: from the compact view, through "Acessar"
+  local at; at=$(mainAt) || fail "no compact window"
+  clickDips "$at" 404 24
+  sleep 0.5
+  typeInto "$at" 280 106 "tecnico"
+  typeInto "$at" 280 152 "$1"
+  xdotool key Return
+}
+
+# === login =======================================================================================
+startRelay
+startParvolex host-first.log
+waitRegistered
+clickDips "$(mainAt)" 404 24
+shot login-empty "$(mainAt)" 560 300 "$loginTable"
+
+step "a wrong password keeps the login screen with the relay's answer"
+logIn "errada"
+waitFor 15 has 'Login de tecnico recusado' "$host_log" || fail "no refusal logged"
+shot login-error "$(mainAt)" 560 300 "$loginTable
+error          28 224 532 246 text"
+
+step "the right password opens the home screen with the account's name"
+logIn "senha-do-tecnico"
+waitFor 20 homeAt >/dev/null || fail "the home screen did not open"
+waitFor 10 has 'Login de tecnico aceito' "$host_log" || fail "no accepted login logged"
+home=$(homeAt)
+
+step "the ID edit: spaces dropped, eight digits, empty, this computer's own ID"
+typeInto "$home" 200 88 ""
+xdotool key Return
+expectStatus "Digite o código do computador remoto" "empty ID"
+typeInto "$home" 200 88 "1234 5678"
+xdotool key Return
+expectStatus "O código tem 9 números" "eight digits"
+typeInto "$home" 200 88 "${id:0:3} ${id:3:3} ${id:6:3}"
+xdotool key Return
+expectStatus "Esse é o ID deste computador" "own ID"
+typeInto "$home" 200 88 "123 456 789"
+xdotool key Return
+waitFor 10 has 'Conectando via relay' "$host_log" || fail "nine digits with spaces did not start a connection"
+
+step "remembered, the next start is logged in without typing"
+closeParvolex
+[ -f "$datadir/login.bin" ] || fail "no saved login after a remembered login"
+startParvolex host-second.log
+waitRegistered
+# The saved login does not open the home screen by itself; "Acessar" goes straight to it.
+clickDips "$(mainAt)" 404 24
+waitFor 20 homeAt >/dev/null || fail "the saved login did not open the home screen"
+
+step "Sair returns to the compact view and forgets the saved login"
+clickDips "$(homeAt)" 740 24
+waitFor 20 mainAt >/dev/null || fail "Sair did not return to the compact view"
+[ -f "$datadir/login.bin" ] && fail "the saved login outlived Sair"
+
+step "the access-password screen: too short, not alike, saved, removed"
+at=$(mainAt)
+clickDips "$at" 280 $((105 + 89))
+sleep 0.5
+typeInto "$at" 280 106 "curta"
+typeInto "$at" 280 152 "curta"
+xdotool key Return
+shot password-short "$at" 560 300 "background     8 60 26 80 #1E1E21"
+typeInto "$at" 280 106 "senha-longa-1"
+typeInto "$at" 280 152 "senha-longa-2"
+xdotool key Return
+typeInto "$at" 280 106 "senha-sem-aviso"
+typeInto "$at" 280 152 "senha-sem-aviso"
+xdotool key Return
+expectStatus "Senha de acesso definida" "saving the password"
+[ -f "$datadir/unattended.bin" ] || fail "no password file after saving"
+echo "senha-sem-aviso" >"$work/remote-password"
+startViewer view-unattended.log --frames 1 --remote-password-file "$work/remote-password"
+wait "$viewer_pid" || fail "the viewer with the new password was not admitted"
+clickDips "$(mainAt)" 280 $((105 + 89))
+sleep 0.5
+clickDips "$(mainAt)" 266 201
+expectStatus "Senha de acesso removida" "removing the password"
+[ -f "$datadir/unattended.bin" ] && fail "the password file outlived Remover"
+closeParvolex
+
+echo "PASS $e2e_name: screenshots in $shots"
