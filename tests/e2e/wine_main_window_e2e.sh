@@ -53,6 +53,13 @@ logIn "senha-do-tecnico"
 waitFor 20 homeAt >/dev/null || fail "the home screen did not open"
 waitFor 10 has 'Login de tecnico aceito' "$host_log" || fail "no accepted login logged"
 home=$(homeAt)
+shot home "$home" 920 700 "background     8 200 26 260 #1E1E21
+display-name   600 10 700 38 text
+sair           712 12 718 36 #2A2A30
+connect-field  400 70 700 106 #101012
+conectar       772 74 780 102 #E35205
+id-digits      300 204 620 240 text
+status-text    44 666 500 686 text"
 
 step "the ID edit: spaces dropped, eight digits, empty, this computer's own ID"
 typeInto "$home" 200 88 ""
@@ -69,7 +76,9 @@ xdotool key Return
 waitFor 10 has 'Conectando via relay' "$host_log" || fail "nine digits with spaces did not start a connection"
 
 step "remembered, the next start is logged in without typing"
-closeParvolex
+clickDips "$home" 897 24  # the home screen's close button
+waitFor 15 bash -c "! kill -0 $host_pid 2>/dev/null" || fail "Parvolex did not end after its close button"
+wait "$host_pid" || fail "Parvolex exited with $?"
 [ -f "$datadir/login.bin" ] || fail "no saved login after a remembered login"
 startParvolex host-second.log
 waitRegistered
@@ -89,10 +98,15 @@ sleep 0.5
 typeInto "$at" 280 106 "curta"
 typeInto "$at" 280 152 "curta"
 xdotool key Return
-shot password-short "$at" 560 300 "background     8 60 26 80 #1E1E21"
+passwordTable="heading        28 58 400 80 text
+new-field      300 96 500 116 #101012
+save           426 190 440 212 #E35205
+error          28 226 532 250 text"
+shot password-short "$at" 560 300 "$passwordTable"
 typeInto "$at" 280 106 "senha-longa-1"
 typeInto "$at" 280 152 "senha-longa-2"
 xdotool key Return
+shot password-mismatch "$at" 560 300 "$passwordTable"
 typeInto "$at" 280 106 "senha-sem-aviso"
 typeInto "$at" 280 152 "senha-sem-aviso"
 xdotool key Return
