@@ -35,6 +35,14 @@ logIn() {  # logIn PASSWORD: from the compact view, through "Acessar"
   xdotool key Return
 }
 
+# === cards: files placed in the data folder before the first start ==============================
+mkdir -p "$datadir/thumbs"
+now=$(date +%s)
+printf '%s\t444555666\tEstacao com imagem\r\n%s\t777888999\tEstacao sem imagem\r\n' \
+  $((now - 120)) $((now - 7200)) >"$datadir/recent.txt"
+printf '111222333\tServidor\r\n' >"$datadir/favoritos-tecnico.txt"
+"$xfix" crop "$picture" 600 300 320 180 "$datadir/thumbs/444555666.bmp" || fail "thumbnail"
+
 # === login =======================================================================================
 startRelay
 startParvolex host-first.log
@@ -60,6 +68,16 @@ connect-field  400 70 700 106 #101012
 conectar       772 74 780 102 #E35205
 id-digits      300 204 620 240 text
 status-text    44 666 500 686 text"
+
+step "cards: the favourite first, then the recents; a picture, a placeholder; a star click"
+# Cards are 176 × 136 DIPs from (28, 400), 190 apart; the picture sits 6 DIPs in.
+shot home-cards "$home" 920 700 "heading        28 370 300 392 text
+card1-caption  40 504 180 530 text
+card2-picture  240 420 380 490 text
+card3-placeholder 416 410 440 430 #36363C"
+clickDips "$home" $((408 + 156)) 420
+waitFor 10 bash -c "tr -d '\r' <'$datadir/favoritos-tecnico.txt' | grep -q '^777888999'" \
+  || fail "the star click did not add the card to the favourites file"
 
 step "the ID edit: spaces dropped, eight digits, empty, this computer's own ID"
 typeInto "$home" 200 88 ""
