@@ -1,0 +1,161 @@
+# Shared by the Wine end-to-end tests (sourced): checks what they need, makes a Wine prefix, an
+# Xvfb screen, a relay with an account, Parvolex.exe's folder with relay.cfg, and the helpers that
+# find windows, click at DIP offsets inside them and check screenshots. The sourcing script sets
+# e2e_name and passes its arguments on: NATIVE_BUILD WIN_BUILD [SHARED_DIR].
+set -u
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+native=$(cd "${1:?native build dir}" && pwd)
+winbuild=$(cd "${2:?windows build dir}" && pwd)
+shared=${PX_SHARED_DIR:-${3:-$root/../shared}}
+picture="$shared/corpus/wallpaper.png"
+xfix="$native/tests/px-x-fixture"
+relay="$native/relayd/parvolex-relay"
+viewer="$native/tools/parvolex-view"
+exe="$winbuild/src/app/Parvolex.exe"
+wfix="$winbuild/tests/px-wine-fixture.exe"
+shots="$winbuild/e2e-screenshots/$e2e_name"
+
+for tool in Xvfb xdotool wineserver; do
+  command -v "$tool" >/dev/null || { echo "SKIP $e2e_name: $tool not installed"; exit 77; }
+done
+for f in "$picture" "$xfix" "$relay" "$viewer" "$exe" "$wfix"; do
+  [ -e "$f" ] || { echo "FAIL $e2e_name: $f missing"; exit 1; }
+done
+
+work=$(mktemp -d /tmp/px-wine-e2e.XXXXXX)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  px_wine_stop 2>/dev/null
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL $e2e_name: $*"
+  "$xfix" grab "$shots/failure-screen.png" >/dev/null 2>&1 && echo "screen at the failure: $shots/failure-screen.png"
+  for f in "$work"/*.log; do echo "== $f"; tail -20 "$f" | tr -d '\r'; done
+  exit 1
+}
+step() { echo "-- $*"; }
+waitFor() {  # waitFor SECONDS COMMAND...: polls every 0.2 s
+  local tries=$(($1 * 5)); shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+has() { tr -d '\r' <"$2" | grep -q -- "$1"; }  # has TEXT FILE
+count() { tr -d '\r' <"$2" | grep -c -- "$1"; }
+
+source "$root/scripts/wine-prefix.sh"
+px_wine_prefix "$work" 96 || fail "Wine prefix"
+appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming 2>/dev/null | grep -v /Public/ | head -1)
+[ -n "$appdata" ] || fail "no AppData folder in the prefix"
+datadir="$appdata/Parvolex"
+
+W=1280 H=800
+display=:$((200 + RANDOM % 500))
+Xvfb "$display" -screen 0 ${W}x${H}x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 & pids+=($!)
+export DISPLAY=$display
+waitFor 5 xdotool getmouselocation >/dev/null 2>&1 || { echo "SKIP $e2e_name: Xvfb did not start"; exit 77; }
+
+port=$((20000 + RANDOM % 20000))
+mkdir -p "$work/relay" "$work/bin" "$work/viewdata" "$shots"
+rm -f "$shots"/*.png
+echo "senha-do-tecnico" | "$relay" account add tecnico --display-name "Tecnico" --data "$work/relay" \
+  --iterations 1000 >"$work/account.log" 2>&1 || fail "account add"
+key=$("$relay" key --data "$work/relay" | tail -1)
+cp "$exe" "$(dirname "$exe")"/*.dll "$work/bin/" 2>/dev/null || cp "$exe" "$work/bin/"
+echo "127.0.0.1:$port $key" >"$work/bin/relay.cfg"
+echo "127.0.0.1:$port $key" >"$work/view.cfg"
+relay_pid=""
+startRelay() {
+  "$relay" serve --data "$work/relay" --listen 127.0.0.1:$port >>"$work/relay.log" 2>&1 &
+  relay_pid=$!; pids+=($relay_pid)
+}
+
+# The picture the Wine fixture shows full screen; the viewer's snapshot is compared with it.
+X0=600 Y0=300
+"$xfix" crop "$picture" $X0 $Y0 $W $H "$work/screen.bmp" || fail "crop"
+startFixture() {
+  : >"$work/fixture.log"
+  "$px_wine" "$wfix" show 'Z:'"$(echo "$work/screen.bmp" | tr / '\\')" >"$work/fixture.log" 2>&1 &
+  pids+=($!)
+  waitFor 20 has ready "$work/fixture.log" || fail "the Wine fixture window did not appear"
+}
+
+# --- window geometry -------------------------------------------------------------------------
+dpi=96
+px() { echo $(( ($1 * dpi + 48) / 96 )); }  # whole DIPs to pixels, rounded
+# windowAt WIDTH_DIPS HEIGHT_DIPS [TITLE]: "X Y" of the visible window of that size, if any.
+windowAt() {
+  local w h id
+  w=$(px "$1"); h=$(px "$2")
+  for id in $(xdotool search --onlyvisible --name "^${3:-Parvolex}\$" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    if [ "$WIDTH" = "$w" ] && [ "$HEIGHT" = "$h" ]; then echo "$X $Y"; return 0; fi
+  done
+  return 1
+}
+mainAt() { windowAt 560 300; }
+raiseMain() {
+  local w h win
+  w=$(px 560); h=$(px 300)
+  for win in $(xdotool search --onlyvisible --name '^Parvolex$' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    if [ "$WIDTH" = "$w" ] && [ "$HEIGHT" = "$h" ]; then xdotool windowraise "$win"; fi
+  done
+  sleep 0.3
+}
+promptAt() { windowAt 460 360; }
+chatAt() { windowAt 340 480 Chat; }
+# clickDips "X Y" DX DY: a real click at DIP offset (DX, DY) inside the window at X Y.
+clickDips() {
+  local x y; read -r x y <<<"$1"
+  xdotool mousemove $((x + $(px "$2"))) $((y + $(px "$3")))
+  sleep 0.2
+  xdotool click 1
+}
+# shot NAME "X Y" WIDTH_DIPS HEIGHT_DIPS TABLE: grabs the window and checks the table (DIP
+# rows). A window's first paint waits for Wine's Direct2D to start, so it grabs again for a while
+# until the table holds.
+shot() {
+  local name=$1 x y; read -r x y <<<"$2"
+  local file="$shots/$name-${dpi}dpi.png" out="$work/pixels-$name-$dpi.out"
+  printf '%s\n' "$5" >"$work/$name.table"
+  grabAndCheck() {
+    "$xfix" grab "$file" "$x" "$y" "$(px "$3")" "$(px "$4")" &&
+      "$xfix" check-pixels "$file" "$work/$name.table" --dpi "$dpi" --origin 0,0 >"$out" 2>&1
+  }
+  waitFor 20 grabAndCheck "$@" || { cat "$out"; fail "pixels of $name at $dpi DPI"; }
+  echo "   $(basename "$file"): $(grep -c ok "$out") rows ok"
+}
+
+# --- the program -----------------------------------------------------------------------------
+host_log="" host_pid="" id=""
+startParvolex() {  # startParvolex LOG
+  host_log="$work/$1"
+  (cd "$work/bin" && exec "$px_wine" Parvolex.exe) >"$host_log" 2>&1 &
+  host_pid=$!; pids+=($host_pid)
+  waitFor 20 mainAt >/dev/null || fail "the main window did not appear"
+}
+waitRegistered() {
+  waitFor 30 has 'Registrado com ID' "$host_log" || fail "Parvolex did not register"
+  id=$(tr -d '\r' <"$host_log" | grep -o 'Registrado com ID: [0-9]*' | head -1 | grep -o '[0-9]*$')
+}
+# Closing the topmost main window by its caption's close button ends that process (PID, the
+# first instance's by default) with status 0.
+closeParvolex() {
+  local pid=${1:-$host_pid} at
+  at=$(mainAt) || fail "no main window to close"
+  clickDips "$at" 537 24
+  waitFor 15 bash -c "! kill -0 $pid 2>/dev/null" || fail "Parvolex did not end after its close button"
+  wait "$pid" || fail "Parvolex exited with $?"
+}
+startViewer() {  # startViewer LOG ARGS...: account password on standard input
+  local log="$work/$1"; shift
+  echo "senha-do-tecnico" | "$viewer" "$id" --login tecnico --data "$work/viewdata" \
+    --relay-config "$work/view.cfg" "$@" >"$log" 2>&1 &
+  viewer_pid=$!; pids+=($viewer_pid)
+}
+
