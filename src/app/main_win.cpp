@@ -14,6 +14,8 @@
 #include "app/host_mutex_win.h"
 #include "app/main_window_win.h"
 #include "app/startup.h"
+#include "app/viewer_sessions.h"
+#include "app/viewer_ui_win.h"
 #include "app/window_poster_win.h"
 #include "app/worker_reports.h"
 #include "base/log.h"
@@ -116,8 +118,17 @@ int run(HINSTANCE instance, PWSTR commandLine) {
     logPrintf("[Parvolex] Outra janela ja compartilha este computador - modo somente acesso\n");
   }
 
-  MainWindow window(
-      {instance, &host, &poster, &reports, &appRunning, hostMode, drawing.d2d, drawing.dwrite});
+  ViewerSessions viewers([&](ViewerSession&) {
+    ShellViewerLinks links;
+    links.reports = &reports;
+    links.sessions = &viewers;
+    links.appRunning = &appRunning;
+    links.hostState = [&host] { return host.state(); };
+    if (hostMode) links.ownId = [] { return registrationState().currentId(); };
+    return std::make_unique<WinViewerUi>(std::move(links), promptOwner);
+  });
+  MainWindow window({instance, &host, &poster, &reports, &viewers, &appRunning, hostMode,
+                     drawing.d2d, drawing.dwrite});
   if (!window.create()) {
     logPrintf("[Parvolex] Falha ao criar a janela principal (%lu)\n", GetLastError());
     appRunning.store(false);
@@ -136,6 +147,8 @@ int run(HINSTANCE instance, PWSTR commandLine) {
 
   runMessageLoop();
   appRunning.store(false);
+  // Viewer windows belong to their session threads; closing the connection ends each session.
+  viewers.stopAll({});
   host.disconnect();
   promptOwner.store(nullptr);
   host.joinSession();

@@ -44,16 +44,6 @@ RECT workAreaOf(HMONITOR monitor) {
 
 RectPx toRectPx(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-constexpr const char* kViewerMissingStatus = "O acesso remoto ainda não está disponível nesta versão.";
-
-// The viewer window is not part of this program yet: say so instead of pretending to connect.
-void startViewerSession(const std::string& id, std::string password) {
-  secureWipe(password);
-  logPrintf("[VIEWER] Sessao para %s nao iniciada: a janela de acesso remoto ainda nao existe\n",
-            id.c_str());
-  px::setStatus(kViewerMissingStatus);
-}
-
 bool registerWindowClass(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
@@ -81,7 +71,10 @@ MainWindow::MainWindow(MainWindowSetup setup)
     : setup_(std::move(setup)),
       hostControl_(*setup_.host),
       messages_(hostControl_, *this),
-      services_(*setup_.reports, hostControl_, setup_.hostMode, startViewerSession),
+      services_(*setup_.reports, hostControl_, setup_.hostMode,
+                [viewers = setup_.viewers](const std::string& id, std::string password) {
+                  if (viewers) viewers->start(id, std::move(password));
+                }),
       screens_(*this, services_, accountState()),
       controls_(setup_.d2d, setup_.dwrite) {}
 

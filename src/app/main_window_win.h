@@ -18,6 +18,7 @@
 #include "app/main_screens.h"
 #include "app/main_window_messages.h"
 #include "app/screens_services.h"
+#include "app/viewer_sessions.h"
 #include "app/window_poster_win.h"
 #include "app/worker_reports.h"
 #include "ui/chat_history.h"
@@ -37,6 +38,7 @@ struct MainWindowSetup {
   HostService* host = nullptr;
   WindowPoster* poster = nullptr;
   WorkerReports* reports = nullptr;  // the login and logout threads report through it
+  ViewerSessions* viewers = nullptr;  // "Conectar" starts a session here
   std::atomic<bool>* appRunning = nullptr;
   bool hostMode = true;
   Microsoft::WRL::ComPtr<ID2D1Factory> d2d;        // may be null: nothing is drawn
