@@ -140,6 +140,27 @@ void fillDisc(ID2D1RenderTarget* target, PointF centre, float radius, Rgb colour
   }
 }
 
+void drawPolygon(ID2D1RenderTarget* target, std::span<const PointF> points, Rgb colour,
+                 float strokeWidth) {
+  if (points.size() < 3) return;
+  Microsoft::WRL::ComPtr<ID2D1Factory> factory;
+  target->GetFactory(&factory);
+  Microsoft::WRL::ComPtr<ID2D1PathGeometry> path;
+  Microsoft::WRL::ComPtr<ID2D1GeometrySink> sink;
+  if (!factory || FAILED(factory->CreatePathGeometry(&path)) || FAILED(path->Open(&sink))) return;
+  sink->BeginFigure(toD2D(points[0]), D2D1_FIGURE_BEGIN_FILLED);
+  for (size_t i = 1; i < points.size(); ++i) sink->AddLine(toD2D(points[i]));
+  sink->EndFigure(D2D1_FIGURE_END_CLOSED);
+  if (FAILED(sink->Close())) return;
+  if (auto b = brush(target, colour)) {
+    if (strokeWidth > 0) {
+      target->DrawGeometry(path.Get(), b.Get(), strokeWidth);
+    } else {
+      target->FillGeometry(path.Get(), b.Get());
+    }
+  }
+}
+
 void drawText(ID2D1RenderTarget* target, std::wstring_view text, IDWriteTextFormat* format,
               const RectF& rect, Rgb colour) {
   if (!format || text.empty()) return;

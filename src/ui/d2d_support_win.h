@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,9 @@ void outlineRoundedRect(ID2D1RenderTarget* target, const RectF& rect, float radi
                         float width);
 void drawLine(ID2D1RenderTarget* target, const LineF& line, Rgb colour, float width);
 void fillDisc(ID2D1RenderTarget* target, PointF centre, float radius, Rgb colour);
+// A closed polygon: filled when `strokeWidth` is 0, else outlined with that width.
+void drawPolygon(ID2D1RenderTarget* target, std::span<const PointF> points, Rgb colour,
+                 float strokeWidth = 0);
 void drawText(ID2D1RenderTarget* target, std::wstring_view text, IDWriteTextFormat* format,
               const RectF& rect, Rgb colour);
 // The application mark: an accent rounded square with a white dot, `size` DIPs wide.

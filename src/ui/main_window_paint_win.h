@@ -7,12 +7,11 @@
 #include <dwrite.h>
 #include <wrl/client.h>
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "ui/card_layout.h"
+#include "ui/card_paint_win.h"
 #include "ui/compact_layout.h"
 #include "ui/hit_regions.h"
 #include "ui/main_controls_layout.h"
@@ -26,22 +25,6 @@ struct MainTextFormats {
   Microsoft::WRL::ComPtr<IDWriteTextFormat> title, body, id, hint, button, small, smallRight,
       card;
   bool create(IDWriteFactory* factory);
-};
-
-// One device bitmap per decoded thumbnail, for the render target that made them; cleared with
-// the target. A thumbnail object is kept alive by its entry, so its address cannot be reused.
-class CardBitmaps {
- public:
-  ID2D1Bitmap* bitmapFor(ID2D1RenderTarget* target,
-                         const std::shared_ptr<const CardThumbnail>& thumbnail);
-  void clear() { entries_.clear(); }
-
- private:
-  struct Entry {
-    std::shared_ptr<const CardThumbnail> thumbnail;
-    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
-  };
-  std::map<const CardThumbnail*, Entry> entries_;
 };
 
 struct MainPaintInput {
