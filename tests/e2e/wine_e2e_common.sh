@@ -53,7 +53,7 @@ appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming 2>/dev/null | grep
 [ -n "$appdata" ] || fail "no AppData folder in the prefix"
 datadir="$appdata/Parvolex"
 
-W=1280 H=800
+W=${W:-1280} H=${H:-800}  # a sourcing script may need a larger screen
 display=:$((200 + RANDOM % 500))
 Xvfb "$display" -screen 0 ${W}x${H}x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 & pids+=($!)
 export DISPLAY=$display

@@ -6,9 +6,33 @@
 # screenshots with key pixels into WIN_BUILD/e2e-screenshots/wine_main_window_e2e.
 # Usage: tests/e2e/wine_main_window_e2e.sh NATIVE_BUILD WIN_BUILD [SHARED_DIR]   (exit 77: skipped)
 e2e_name=wine_main_window_e2e
+W=1600 H=1200  # the home screen at 144 DPI is 1380 × 1050 pixels
 source "$(dirname "$0")/wine_e2e_common.sh"
+command -v xclip >/dev/null || { echo "SKIP $e2e_name: xclip not installed"; exit 77; }
 
 homeAt() { windowAt 920 700; }
+# The visible main window bigger than the compact view, as "X Y WIDTH HEIGHT".
+bigMainWindow() {
+  local win
+  for win in $(xdotool search --onlyvisible --name '^Parvolex$' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    if [ "$WIDTH" -gt "$(px 560)" ]; then echo "$X $Y $WIDTH $HEIGHT"; return 0; fi
+  done
+  return 1
+}
+# pasteInto "X Y" DX DY TEXT: the text through the clipboard (Ctrl+V) into the edit there, then
+# the edit's whole content copied back out; prints what the edit holds.
+pasteInto() {
+  printf '%s' "$4" | xclip -selection clipboard
+  clickDips "$1" "$2" "$3"
+  xdotool key ctrl+a BackSpace ctrl+v
+  sleep 0.5
+  printf 'vazio' | xclip -selection clipboard
+  xdotool key ctrl+a ctrl+c
+  sleep 0.5
+  xclip -o -selection clipboard
+}
+repeatChar() { head -c "$2" /dev/zero | tr '\0' "$1"; }
 # typeInto "X Y" DX DY TEXT: a click into the edit at that DIP offset, then the text.
 typeInto() {
   clickDips "$1" "$2" "$3"
@@ -26,6 +50,42 @@ login-field    300 96 500 116 #101012
 submit         426 190 440 212 #E35205
 back           330 190 340 212 #2A2A30"
 
+homeTable="background     8 200 26 260 #1E1E21
+display-name   600 10 700 38 text
+sair           712 12 718 36 #2A2A30
+connect-field  400 70 700 106 #101012
+conectar       772 74 780 102 #E35205
+id-digits      300 204 620 240 text
+status-text    44 666 500 686 text"
+passwordTable="heading        28 58 400 80 text
+new-field      300 96 500 116 #101012
+save           426 190 440 212 #E35205
+error          28 226 532 250 text"
+
+# The cards, with the pointer on the second one: its border turns to the accent. Cards are
+# 176 × 136 DIPs from (28, 400), 190 apart; the picture sits 6 DIPs in.
+cardsHover() {
+  xdotool mousemove $((${home% *} + $(px 300))) $((${home#* } + $(px 470)))
+  shot home-cards "$home" 920 700 "heading        28 370 300 392 text
+card1-caption  40 504 180 530 text
+card2-picture  240 420 380 490 text
+card2-hovered  230 396 380 402 text
+card3-placeholder 416 410 440 430 #36363C"
+}
+
+# A Linux host on the same screen that accepts with control from its terminal.
+linux_id=""
+startLinuxHost() {
+  mkdir -p "$work/hostbin" "$work/hostdata"
+  cp "$native/tools/parvolex-host" "$work/hostbin/"
+  echo "127.0.0.1:$port $key" >"$work/hostbin/relay.cfg"
+  XDG_DATA_HOME="$work/hostdata" "$work/hostbin/parvolex-host" --accept control \
+    >"$work/linux-host.log" 2>&1 &
+  pids+=($!)
+  waitFor 15 has 'Registrado com ID' "$work/linux-host.log" || fail "the Linux host did not register"
+  linux_id=$(grep -o 'Registrado com ID: [0-9]*' "$work/linux-host.log" | head -1 | grep -o '[0-9]*$')
+}
+
 logIn() {  # logIn PASSWORD: from the compact view, through "Acessar"
   local at; at=$(mainAt) || fail "no compact window"
   clickDips "$at" 404 24
@@ -38,10 +98,16 @@ logIn() {  # logIn PASSWORD: from the compact view, through "Acessar"
 # === cards: files placed in the data folder before the first start ==============================
 mkdir -p "$datadir/thumbs"
 now=$(date +%s)
-printf '%s\t444555666\tEstacao com imagem\r\n%s\t777888999\tEstacao sem imagem\r\n' \
-  $((now - 120)) $((now - 7200)) >"$datadir/recent.txt"
+# Bad lines among the good ones, and a thumbnail that is not a picture: the cards must still be
+# drawn, the bad thumbnail as the placeholder.
+{
+  printf '%s\t444555666\tEstacao com imagem\r\n' $((now - 120))
+  printf 'linha estragada sem campos\r\n\x01\x02\xff\r\n'
+  printf '%s\t777888999\tEstacao sem imagem\r\n' $((now - 7200))
+} >"$datadir/recent.txt"
 printf '111222333\tServidor\r\n' >"$datadir/favoritos-tecnico.txt"
 "$xfix" crop "$picture" 600 300 320 180 "$datadir/thumbs/444555666.bmp" || fail "thumbnail"
+head -c 4000 /dev/urandom >"$datadir/thumbs/777888999.bmp"
 
 # === login =======================================================================================
 startRelay
@@ -50,36 +116,35 @@ waitRegistered
 clickDips "$(mainAt)" 404 24
 shot login-empty "$(mainAt)" 560 300 "$loginTable"
 
+step "bad input in the login edit: 300 pasted characters keep 64, upper case turns lower"
+held=$(pasteInto "$(mainAt)" 280 106 "$(repeatChar A 300)")
+[ "$held" = "$(repeatChar a 64)" ] || fail "the login edit holds ${#held} characters: '$held'"
+
 step "a wrong password keeps the login screen with the relay's answer"
 logIn "errada"
 waitFor 15 has 'Login de tecnico recusado' "$host_log" || fail "no refusal logged"
 shot login-error "$(mainAt)" 560 300 "$loginTable
 error          28 224 532 246 text"
 
-step "the right password opens the home screen with the account's name"
-logIn "senha-do-tecnico"
+step "the right password, the login typed in capitals, opens the home screen"
+at=$(mainAt)
+typeInto "$at" 280 106 "TECNICO"
+typeInto "$at" 280 152 "senha-do-tecnico"
+xdotool key Return
 waitFor 20 homeAt >/dev/null || fail "the home screen did not open"
 waitFor 10 has 'Login de tecnico aceito' "$host_log" || fail "no accepted login logged"
 home=$(homeAt)
-shot home "$home" 920 700 "background     8 200 26 260 #1E1E21
-display-name   600 10 700 38 text
-sair           712 12 718 36 #2A2A30
-connect-field  400 70 700 106 #101012
-conectar       772 74 780 102 #E35205
-id-digits      300 204 620 240 text
-status-text    44 666 500 686 text"
+shot home "$home" 920 700 "$homeTable"
 
-step "cards: the favourite first, then the recents; a picture, a placeholder; a star click"
-# Cards are 176 × 136 DIPs from (28, 400), 190 apart; the picture sits 6 DIPs in.
-shot home-cards "$home" 920 700 "heading        28 370 300 392 text
-card1-caption  40 504 180 530 text
-card2-picture  240 420 380 490 text
-card3-placeholder 416 410 440 430 #36363C"
+step "cards: the favourite first, then the recents; a picture, a placeholder; hover; a star click"
+cardsHover
 clickDips "$home" $((408 + 156)) 420
 waitFor 10 bash -c "tr -d '\r' <'$datadir/favoritos-tecnico.txt' | grep -q '^777888999'" \
   || fail "the star click did not add the card to the favourites file"
+tr -d '\r' <"$datadir/favoritos-tecnico.txt" | grep -q '^111222333' \
+  || fail "the star click lost the favourite that was there"
 
-step "the ID edit: spaces dropped, eight digits, empty, this computer's own ID"
+step "the ID edit: spaces dropped, eight digits, empty, this computer's own ID, 300 pasted"
 typeInto "$home" 200 88 ""
 xdotool key Return
 expectStatus "Digite o código do computador remoto" "empty ID"
@@ -89,12 +154,37 @@ expectStatus "O código tem 9 números" "eight digits"
 typeInto "$home" 200 88 "${id:0:3} ${id:3:3} ${id:6:3}"
 xdotool key Return
 expectStatus "Esse é o ID deste computador" "own ID"
+held=$(pasteInto "$home" 200 88 "$(repeatChar 7 300)")
+[ "${#held}" = 255 ] || fail "the ID edit holds ${#held} characters after a paste of 300"
 typeInto "$home" 200 88 "123 456 789"
 xdotool key Return
-waitFor 10 has 'Conectando via relay' "$host_log" || fail "nine digits with spaces did not start a connection"
+waitFor 10 has 'Conectando via relay, ID 123456789' "$host_log" \
+  || fail "nine digits with spaces did not start a connection to the nine digits"
+expectStatus "ID nao encontrado ou computador offline" "an ID nobody has"
+
+step "Conectar to a computer that accepts: the session runs up to its window"
+startLinuxHost
+typeInto "$home" 200 88 "$linux_id"
+xdotool key Return
+waitFor 30 has "Acesso aceito (controle=1) $linux_id" "$host_log" || fail "the host did not accept"
+expectStatus "Erro: nao foi possivel abrir a janela" "the session's window step"
+waitFor 10 bash -c "tr -d '\r' <'$datadir/recent.txt' | grep -q '	$linux_id	'" \
+  || fail "the session was not recorded in the recents"
+tr -d '\r' <"$datadir/recent.txt" | grep -q '	444555666	' || fail "a recent was lost"
+
+step "the home window dragged smaller than its minimum stops at 720 × 640 DIPs"
+read -r x y w h <<<"$(bigMainWindow)"
+xdotool mousemove $((x + w - 2)) $((y + h - 2)) mousedown 1
+sleep 0.3
+xdotool mousemove $((x + 300)) $((y + 200))
+sleep 0.3
+xdotool mouseup 1
+sleep 0.5
+read -r x y w h <<<"$(bigMainWindow)"
+[ "$w" = "$(px 720)" ] && [ "$h" = "$(px 640)" ] || fail "the home window is ${w}x$h after the drag"
 
 step "remembered, the next start is logged in without typing"
-clickDips "$home" 897 24  # the home screen's close button
+xdotool mousemove $((x + w - $(px 23))) $((y + $(px 24))) click 1  # the close button
 waitFor 15 bash -c "! kill -0 $host_pid 2>/dev/null" || fail "Parvolex did not end after its close button"
 wait "$host_pid" || fail "Parvolex exited with $?"
 [ -f "$datadir/login.bin" ] || fail "no saved login after a remembered login"
@@ -102,10 +192,11 @@ startParvolex host-second.log
 waitRegistered
 # The saved login does not open the home screen by itself; "Acessar" goes straight to it.
 clickDips "$(mainAt)" 404 24
-waitFor 20 homeAt >/dev/null || fail "the saved login did not open the home screen"
+waitFor 20 bigMainWindow >/dev/null || fail "the saved login did not open the home screen"
 
 step "Sair returns to the compact view and forgets the saved login"
-clickDips "$(homeAt)" 740 24
+read -r x y w h <<<"$(bigMainWindow)"
+xdotool mousemove $((x + w - $(px 180))) $((y + $(px 24))) click 1
 waitFor 20 mainAt >/dev/null || fail "Sair did not return to the compact view"
 [ -f "$datadir/login.bin" ] && fail "the saved login outlived Sair"
 
@@ -116,10 +207,6 @@ sleep 0.5
 typeInto "$at" 280 106 "curta"
 typeInto "$at" 280 152 "curta"
 xdotool key Return
-passwordTable="heading        28 58 400 80 text
-new-field      300 96 500 116 #101012
-save           426 190 440 212 #E35205
-error          28 226 532 250 text"
 shot password-short "$at" 560 300 "$passwordTable"
 typeInto "$at" 280 106 "senha-longa-1"
 typeInto "$at" 280 152 "senha-longa-2"
@@ -138,6 +225,76 @@ sleep 0.5
 clickDips "$(mainAt)" 266 201
 expectStatus "Senha de acesso removida" "removing the password"
 [ -f "$datadir/unattended.bin" ] && fail "the password file outlived Remover"
+closeParvolex
+
+# === the same screens at 144 DPI, and an account disabled while logged in ========================
+step "144 DPI: login, home with a hovered card, password screen"
+px_wine_stop
+px_wine_set_dpi 144
+dpi=144
+startParvolex host-144.log
+waitRegistered
+clickDips "$(mainAt)" 404 24
+shot login-empty "$(mainAt)" 560 300 "$loginTable"
+logIn "errada"
+waitFor 15 has 'Login de tecnico recusado' "$host_log" || fail "no refusal logged at 144 DPI"
+shot login-error "$(mainAt)" 560 300 "$loginTable
+error          28 224 532 246 text"
+logIn "senha-do-tecnico"
+waitFor 20 homeAt >/dev/null || fail "the home screen did not open at 144 DPI"
+home=$(homeAt)
+shot home "$home" 920 700 "$homeTable"
+cardsHover
+
+step "an account disabled on the relay: the next Conectar asks for the login again"
+"$relay" account disable tecnico --data "$work/relay" >>"$work/account.log" 2>&1 || fail "account disable"
+typeInto "$home" 200 88 "$linux_id"
+xdotool key Return
+waitFor 20 mainAt >/dev/null || fail "an expired login did not bring back the login screen"
+shot login-expired "$(mainAt)" 560 300 "$loginTable
+error          28 224 532 246 text"
+clickDips "$(mainAt)" 367 201  # Voltar
+sleep 0.5
+clickDips "$(mainAt)" 280 194
+sleep 0.5
+shot password "$(mainAt)" 560 300 "heading        28 58 400 80 text
+new-field      300 96 500 116 #101012
+save           426 190 440 212 #E35205"
+closeParvolex
+
+# === a relay that never answers a login ==========================================================
+step "a relay that accepts and stays silent: the login ends with its failure, the window usable"
+px_wine_stop
+px_wine_set_dpi 96
+dpi=96
+silent_port=$((port + 1))
+python3 -c "
+import socket, time
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(('127.0.0.1', $silent_port)); s.listen(16); held = []
+while True: held.append(s.accept())
+" >"$work/silent.log" 2>&1 & pids+=($!)
+echo "127.0.0.1:$silent_port $key" >"$work/bin/relay.cfg"
+startParvolex host-silent.log
+at=$(mainAt)
+clickDips "$at" 404 24
+sleep 0.5
+typeInto "$at" 280 106 "tecnico"
+typeInto "$at" 280 152 "senha-do-tecnico"
+xdotool key Return
+sleep 2
+# The window still answers while the login waits: a drag by the caption moves it.
+xdotool mousemove $((${at% *} + $(px 100))) $((${at#* } + $(px 20))) mousedown 1
+sleep 0.3
+xdotool mousemove_relative 120 40
+sleep 0.3
+xdotool mouseup 1
+sleep 0.5
+[ "$(mainAt)" != "$at" ] || fail "the window did not move while the login waited"
+waitFor 30 has 'Falha no login: Erro: servidor relay nao respondeu' "$host_log" \
+  || fail "the silent relay's login did not end with its failure"
+shot login-silent-relay "$(mainAt)" 560 300 "$loginTable
+error          28 224 532 246 text"
 closeParvolex
 
 echo "PASS $e2e_name: screenshots in $shots"
