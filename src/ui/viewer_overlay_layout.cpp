@@ -71,4 +71,9 @@ ViewerOverlayLayout layoutViewerOverlay(const ViewerOverlayInput& in) {
   return l;
 }
 
+OverlayButtonColours overlayButtonColours(bool selected, bool hovered) {
+  if (selected) return {hovered ? kAccentHoverColour : kAccentColour, kWhiteColour};
+  return {secondaryButtonFill(hovered), kTextColour};
+}
+
 }  // namespace px

@@ -68,4 +68,13 @@ struct ViewerOverlayLayout {
 
 ViewerOverlayLayout layoutViewerOverlay(const ViewerOverlayInput& input);
 
+struct OverlayButtonColours {
+  Rgb fill;
+  Rgb text;
+  friend bool operator==(const OverlayButtonColours&, const OverlayButtonColours&) = default;
+};
+// A monitor tab or the chat toggle: `selected` (the monitor shown, the panel open) in the accent
+// colours with white text, the others as secondary buttons; hover lightens either.
+OverlayButtonColours overlayButtonColours(bool selected, bool hovered);
+
 }  // namespace px

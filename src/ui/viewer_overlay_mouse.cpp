@@ -36,4 +36,8 @@ ViewerClick viewerClickAt(const ViewerOverlayLayout& layout, PointF point, float
   return {ViewerClickAction::kPressCaptionButton, -1, button};
 }
 
+CaptionAction viewerCaptionButtonUp(CaptionButton pressed, CaptionButton under, bool maximised) {
+  return captionButtonUp(pressed, under, /*homeShown=*/true, maximised);
+}
+
 }  // namespace px

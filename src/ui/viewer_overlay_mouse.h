@@ -44,4 +44,8 @@ struct ViewerClick {
 ViewerClick viewerClickAt(const ViewerOverlayLayout& layout, PointF point, float width,
                           int currentMonitor, int monitorCount);
 
+// Button up after a caption button was pressed: acts only over the same button; maximise
+// restores a maximised window.
+CaptionAction viewerCaptionButtonUp(CaptionButton pressed, CaptionButton under, bool maximised);
+
 }  // namespace px

@@ -84,5 +84,21 @@ TEST(UiViewerOverlayTest, NarrowWindowKeepsTheNameRectangleUpright) {
   EXPECT_EQ(l.tabs.size(), 8u);
 }
 
+TEST(UiViewerOverlayTest, ButtonColours) {
+  struct Case {
+    bool selected, hovered;
+    OverlayButtonColours colours;
+  };
+  const Case cases[] = {
+      {true, false, {kAccentColour, kWhiteColour}},
+      {true, true, {kAccentHoverColour, kWhiteColour}},
+      {false, false, {kSecondaryButtonColour, kTextColour}},
+      {false, true, {kSecondaryButtonHoverColour, kTextColour}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(overlayButtonColours(c.selected, c.hovered), c.colours) << c.selected << c.hovered;
+  }
+}
+
 }  // namespace
 }  // namespace px

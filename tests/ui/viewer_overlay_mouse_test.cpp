@@ -83,5 +83,28 @@ TEST(UiViewerMouseTest, Clicks) {
   }
 }
 
+TEST(UiViewerMouseTest, CaptionButtonRelease) {
+  using B = CaptionButton;
+  using A = CaptionAction;
+  struct Case {
+    B pressed, under;
+    bool maximised;
+    A action;
+  };
+  const Case cases[] = {
+      {B::kClose, B::kClose, false, A::kClose},
+      {B::kMinimise, B::kMinimise, true, A::kMinimise},
+      {B::kMaximise, B::kMaximise, false, A::kMaximise},
+      {B::kMaximise, B::kMaximise, true, A::kRestore},
+      {B::kClose, B::kMinimise, false, A::kNone},  // released over another button
+      {B::kClose, B::kNone, false, A::kNone},
+      {B::kNone, B::kNone, false, A::kNone},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(viewerCaptionButtonUp(c.pressed, c.under, c.maximised), c.action)
+        << int(c.pressed) << " " << int(c.under) << " " << c.maximised;
+  }
+}
+
 }  // namespace
 }  // namespace px
