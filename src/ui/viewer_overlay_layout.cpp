@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/frame_layout.h"
 #include "ui/viewer_frame_layout.h"
 
 namespace px {
@@ -49,6 +50,8 @@ ViewerOverlayLayout layoutViewerOverlay(const ViewerOverlayInput& in) {
   const float statusRight = w - kBarInset - kBarPadding;
   const float statusLeft = statusRight - in.statusWidth;
   ViewerOverlayLayout l;
+  l.caption = {0, 0, w, kCaptionHeight};
+  l.title = kTitleTextRect;
   l.bar = {kBarInset, kBarTop, w - kBarInset, kBarBottom};
   l.statusText = {statusLeft, kOverlayControlTop, statusRight, kOverlayControlBottom};
 

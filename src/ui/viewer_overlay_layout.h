@@ -57,6 +57,8 @@ struct ChatPanelLayout {
 };
 
 struct ViewerOverlayLayout {
+  RectF caption;     // the strip that drags the window; its buttons are captionButtonRect's
+  RectF title;       // "Parvolex", after the application mark
   RectF bar;         // the band between the caption strip and the view
   RectF remoteName;  // the window title (the remote ID), at the bar's left
   RectF statusText;  // kViewerStatusFormat, right-aligned

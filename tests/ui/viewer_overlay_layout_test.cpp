@@ -26,6 +26,7 @@ ViewerOverlayLayout layoutAt1000(int monitors) {
 TEST(UiViewerOverlayTest, BarWithoutTabs) {
   const ViewerOverlayLayout l = layoutAt1000(1);
   EXPECT_TRUE(l.tabs.empty());
+  EXPECT_EQ(l.caption, (RectF{0, 0, 1000, 48}));
   EXPECT_EQ(l.bar, (RectF{16, 60, 984, 104}));
   EXPECT_EQ(l.statusText, (RectF{818, 69, 968, 95}));
   EXPECT_EQ(l.chatToggle, (RectF{742, 69, 806, 95})) << "12 DIPs left of the status text";
