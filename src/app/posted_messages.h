@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "ui/chat_send_message.h"  // WM_APP_CHAT_SEND = 0x8007
+#include "ui/chat_send_message.h"  // WM_APP_CHAT = 0x8006, WM_APP_CHAT_SEND = 0x8007
 
 namespace px {
 
@@ -17,10 +17,9 @@ inline constexpr uint32_t WM_APP_RELAY_CHANGED = 0x8003;
 // lParam: HostSessionStart* of an admitted viewer.
 inline constexpr uint32_t WM_APP_HOST_SESSION = 0x8004;
 inline constexpr uint32_t WM_APP_RECENTS_CHANGED = 0x8005;
-// lParam: std::string* holding one chat line from the viewer (UTF-8).
-inline constexpr uint32_t WM_APP_CHAT = 0x8006;
-// 0x8007, WM_APP_CHAT_SEND, is sent by a chat edit box to its parent on Enter; the chat windows
-// handle it, not the main one. It is defined with the chat edit box, in ui.
+// 0x8006, WM_APP_CHAT (lParam: std::string* holding one chat line from the viewer, UTF-8), and
+// 0x8007, WM_APP_CHAT_SEND, sent by a chat edit box to its parent on Enter, are defined with the
+// chat edit box, in ui: the viewer window takes them too.
 // lParam: LoginResult*.
 inline constexpr uint32_t WM_APP_LOGIN_RESULT = 0x8008;
 inline constexpr uint32_t WM_APP_LOGIN_EXPIRED = 0x8009;

@@ -1,5 +1,6 @@
 #include "ui/main_window_paint_win.h"
 
+#include "ui/caption_strip_paint_win.h"
 #include "ui/card_paint_win.h"
 #include "ui/d2d_support_win.h"
 #include "ui/frame_layout.h"
@@ -16,30 +17,10 @@ constexpr float kPillRadius = 6;
 constexpr float kCheckBoxRadius = 4;
 constexpr float kFocusedBorderWidth = 1.5f;
 
-void drawCaptionButton(ID2D1RenderTarget* rt, CaptionButton button, const MainPaintInput& in,
-                       bool homeShown) {
-  const auto box = captionButtonRect(button, in.client.width, homeShown);
-  if (!box) return;
-  const bool hovered = in.hover.captionHover == button;
-  if (hovered) {
-    fillRect(rt, *box, button == CaptionButton::kClose ? kCloseHoverColour
-                                                       : kCaptionButtonHoverColour);
-  }
-  const Rgb glyph = hovered && button == CaptionButton::kClose ? kWhiteColour : kTextColour;
-  for (const LineF& line : captionGlyph(button, *box, in.maximised)) {
-    drawLine(rt, line, glyph, 1);
-  }
-}
-
 void drawCaptionStrip(ID2D1RenderTarget* rt, const MainTextFormats& f, const MainPaintInput& in,
                       bool homeShown) {
-  drawAppMark(rt, kAppMarkOrigin, kAppMarkSize);
-  drawText(rt, widen(kWindowTitle), f.title.Get(), kTitleTextRect, kTextColour);
-  for (CaptionButton b : {CaptionButton::kMinimise, CaptionButton::kMaximise, CaptionButton::kClose}) {
-    drawCaptionButton(rt, b, in, homeShown);
-  }
-  drawLine(rt, {{0, kCaptionSeparatorY}, {in.client.width, kCaptionSeparatorY}}, kSeparatorColour,
-           1);
+  px::drawCaptionStrip(rt, f.title.Get(),
+                       {in.client.width, in.hover.captionHover, in.maximised, homeShown});
 }
 
 void drawIdCard(ID2D1RenderTarget* rt, const MainTextFormats& f, const IdCardLayout& card) {
