@@ -22,6 +22,7 @@
 #include "host/capturers_win.h"
 #include "host/gdi_handles_win.h"
 #include "host/screen_capturer.h"
+#include "timing_stats.h"
 
 namespace px {
 namespace {
@@ -129,18 +130,6 @@ HWND createWindow() {
 
 double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Nearest rank: the smallest sample with at least `percent` of all samples at or below it.
-double percentile(std::vector<double> samples, int percent) {
-  std::sort(samples.begin(), samples.end());
-  const size_t rank = (samples.size() * size_t(percent) + 99) / 100;
-  return samples[std::max<size_t>(rank, 1) - 1];
-}
-
-void report(const char* what, const std::vector<double>& samples, const std::string& note) {
-  std::printf("%-22s median %6.2f ms  p90 %6.2f ms  (%s)\n", what, percentile(samples, 50),
-              percentile(samples, 90), note.c_str());
 }
 
 long dirtyArea(const CaptureFrame& frame) {

@@ -4,19 +4,17 @@
 #include <utility>
 
 #include "protocol/session_messages.h"
+#include "viewer/picture_fit.h"
 
 namespace px {
 
 RemotePoint mapToRemote(int clientWidth, int clientHeight, int remoteWidth, int remoteHeight,
                         int x, int y) {
-  // Single precision on purpose: the renderer's viewport is computed the same way, so a pointer
-  // over a picture pixel lands on that pixel.
-  const float cw = float(std::max(clientWidth, 1)), ch = float(std::max(clientHeight, 1));
+  // The renderer's own fit, so a pointer over a picture pixel lands on that pixel.
+  const PictureFit fit = fitPicture(clientWidth, clientHeight, remoteWidth, remoteHeight);
   const float rw = float(std::max(remoteWidth, 1)), rh = float(std::max(remoteHeight, 1));
-  const float s = std::min(cw / rw, ch / rh);
-  const float ox = (cw - s * rw) * 0.5f, oy = (ch - s * rh) * 0.5f;
-  const float u = std::clamp((float(x) - ox) / (s * rw), 0.0f, 1.0f);
-  const float v = std::clamp((float(y) - oy) / (s * rh), 0.0f, 1.0f);
+  const float u = std::clamp((float(x) - fit.left) / fit.width, 0.0f, 1.0f);
+  const float v = std::clamp((float(y) - fit.top) / fit.height, 0.0f, 1.0f);
   return {int32_t(u * rw), int32_t(v * rh)};
 }
 
