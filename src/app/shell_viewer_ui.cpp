@@ -27,6 +27,10 @@ void ShellViewerUi::sessionEnded(ViewerSession& session) {
 
 std::string ShellViewerUi::ownComputerId() { return links_.ownId ? links_.ownId() : std::string(); }
 
+void ShellViewerUi::thumbnailSaved(const std::string&) {
+  if (links_.reports) links_.reports->recentsChanged();
+}
+
 bool ShellViewerUi::createWindow(ViewerSession& session) {
   logPrintf("[VIEWER] Sem janela de visualizacao para %s\n", session.remoteId.c_str());
   return false;

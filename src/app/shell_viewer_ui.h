@@ -30,6 +30,8 @@ class ShellViewerUi : public ViewerUi {
   void showSecurityAlert() override;
   void sessionEnded(ViewerSession& session) override;
   std::string ownComputerId() override;
+  // Receive thread: the card of that computer can show its new picture.
+  void thumbnailSaved(const std::string& key) override;
 
   // Without a window system there is no window: the session fails at that step with its text.
   bool createWindow(ViewerSession& session) override;

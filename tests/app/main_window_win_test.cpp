@@ -19,7 +19,7 @@ class MainWindowTest : public testing::Test {
   void SetUp() override {
     host_ = std::make_unique<HostService>(HostDependencies{});
     window_ = std::make_unique<MainWindow>(
-        MainWindowSetup{GetModuleHandleW(nullptr), host_.get(), &poster_, &reports_, &appRunning_,
+        MainWindowSetup{GetModuleHandleW(nullptr), host_.get(), &poster_, &reports_, nullptr, &appRunning_,
                         true, {}, {}});
     ASSERT_TRUE(window_->create());
     hwnd_ = window_->hwnd();

@@ -29,11 +29,13 @@ cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   px_wine_stop 2>/dev/null
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  rm -rf "$work"
+  if [ -n "${PX_E2E_KEEP:-}" ]; then echo "kept: $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 fail() {
   echo "FAIL $e2e_name: $*"
+  # PX_E2E_HOLD=SECONDS keeps the screen and the programs for a look before the clean-up.
+  [ -z "${PX_E2E_HOLD:-}" ] || { echo "holding DISPLAY=$DISPLAY for $PX_E2E_HOLD s"; sleep "$PX_E2E_HOLD"; }
   "$xfix" grab "$shots/failure-screen.png" >/dev/null 2>&1 && echo "screen at the failure: $shots/failure-screen.png"
   for f in "$work"/*.log; do echo "== $f"; tail -20 "$f" | tr -d '\r'; done
   exit 1
