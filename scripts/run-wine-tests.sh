@@ -26,9 +26,12 @@ for exe in "$@"; do
     continue
   fi
   set +e
-  xvfb-run -a "$px_wine" "$exe" "${run_args[@]}" 2>&1 | tr -d '\r'
+  # A test that hangs must fail the run, not stall it: the last "[ RUN ]" line above names it.
+  timeout -k 30 "${PX_WINE_TEST_TIMEOUT:-1800}" xvfb-run -a "$px_wine" "$exe" "${run_args[@]}" 2>&1 |
+    tr -d '\r'
   rc=${PIPESTATUS[0]}
   set -e
+  [ "$rc" -ne 124 ] || echo "-- $(basename "$exe") timed out: a test hung"
   echo "-- $(basename "$exe") exited with $rc"
   [ "$rc" -eq 0 ] || status=1
 done
