@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -241,16 +240,9 @@ int run(int iterations) {
 }  // namespace px
 
 int main(int argc, char** argv) {
-  int iterations = 50;
-  if (argc == 3 && std::strcmp(argv[1], "--iterations") == 0) {
-    iterations = std::atoi(argv[2]);
-  } else if (argc != 1) {
-    iterations = 0;
-  }
-  if (iterations < 1) {
-    std::fputs("usage: px-gdi-capture-bench [--iterations N]\n", stderr);
-    return 2;
-  }
+  const int iterations =
+      px::iterationsFromArguments(argc, argv, 50, "px-gdi-capture-bench [--iterations N]");
+  if (iterations < 1) return 2;
   setvbuf(stdout, nullptr, _IONBF, 0);
   return px::run(iterations);
 }

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <random>
 #include <vector>
 
@@ -93,16 +92,9 @@ int run(int iterations) {
 }  // namespace px
 
 int main(int argc, char** argv) {
-  int iterations = 200;
-  if (argc == 3 && std::strcmp(argv[1], "--iterations") == 0) {
-    iterations = std::atoi(argv[2]);
-  } else if (argc != 1) {
-    iterations = 0;
-  }
-  if (iterations < 1) {
-    std::fputs("usage: px-renderer-bench [--iterations N]\n", stderr);
-    return 2;
-  }
+  const int iterations =
+      px::iterationsFromArguments(argc, argv, 200, "px-renderer-bench [--iterations N]");
+  if (iterations < 1) return 2;
   setvbuf(stdout, nullptr, _IONBF, 0);
   return px::run(iterations);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,21 @@ inline double percentile(std::vector<double> samples, int percent) {
 inline void report(const char* what, const std::vector<double>& samples, const std::string& note) {
   std::printf("%-22s median %6.2f ms  p90 %6.2f ms  (%s)\n", what, percentile(samples, 50),
               percentile(samples, 90), note.c_str());
+}
+
+// "--iterations N" or nothing (then `fallback`); 0 for anything else, after printing `usage`.
+inline int iterationsFromArguments(int argc, char** argv, int fallback, const char* usage) {
+  int iterations = fallback;
+  if (argc == 3 && std::string(argv[1]) == "--iterations") {
+    iterations = std::atoi(argv[2]);
+  } else if (argc != 1) {
+    iterations = 0;
+  }
+  if (iterations < 1) {
+    std::fprintf(stderr, "usage: %s\n", usage);
+    return 0;
+  }
+  return iterations;
 }
 
 }  // namespace px

@@ -19,6 +19,7 @@
 #include "ui/frame_layout.h"
 #include "ui/host_chat_window_win.h"
 #include "ui/status_line.h"
+#include "ui/work_area_win.h"
 #include "ui/window_placement.h"
 #include "viewer/utf16_text.h"
 
@@ -41,8 +42,6 @@ RECT workAreaOf(HMONITOR monitor) {
   if (monitor && GetMonitorInfoW(monitor, &info)) return info.rcWork;
   return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
-
-RectPx toRectPx(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 bool registerWindowClass(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXW existing{};

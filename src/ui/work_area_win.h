@@ -11,4 +11,6 @@ namespace px {
 // the screen's size when the monitor cannot be asked. Screen pixels.
 RectPx workAreaNear(HWND window);
 
+inline RectPx toRectPx(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 }  // namespace px

@@ -14,6 +14,7 @@
 #include "ui/edit_style_win.h"
 #include "ui/theme.h"
 #include "ui/viewer_frame_layout.h"
+#include "ui/work_area_win.h"
 #include "viewer/key_hook_decision.h"
 #include "viewer/viewer_input.h"
 #include "viewer/viewer_overlay_paint_win.h"
@@ -22,8 +23,6 @@ namespace px {
 namespace {
 
 std::atomic<unsigned> viewerWindowsOpened{0};
-
-RectPx toRectPx(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 void registerClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC viewProc) {
   static std::once_flag once;

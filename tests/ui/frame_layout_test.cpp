@@ -2,24 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/frame_hit_name.h"
+
 namespace px {
 namespace {
-
-const char* name(FrameHit h) {
-  switch (h) {
-    case FrameHit::kClient: return "client";
-    case FrameHit::kCaption: return "caption";
-    case FrameHit::kTopLeft: return "top-left";
-    case FrameHit::kTopRight: return "top-right";
-    case FrameHit::kBottomLeft: return "bottom-left";
-    case FrameHit::kBottomRight: return "bottom-right";
-    case FrameHit::kBottom: return "bottom";
-    case FrameHit::kLeft: return "left";
-    case FrameHit::kRight: return "right";
-    case FrameHit::kTop: return "top";
-  }
-  return "?";
-}
 
 struct HitCase {
   PointPx point;  // screen pixels
@@ -30,7 +16,8 @@ void expectHits(const FrameHitInput& base, std::initializer_list<HitCase> cases)
   for (const HitCase& c : cases) {
     FrameHitInput in = base;
     in.point = c.point;
-    EXPECT_STREQ(name(frameHitTest(in)), name(c.expected)) << c.point.x << "," << c.point.y;
+    EXPECT_STREQ(frameHitName(frameHitTest(in)), frameHitName(c.expected))
+        << c.point.x << "," << c.point.y;
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/frame_hit_name.h"
+
 #include "geometry_print.h"
 
 namespace px {
@@ -109,22 +111,6 @@ TEST(UiViewerFrameTest, ViewPlacement) {
   }
 }
 
-const char* name(FrameHit h) {
-  switch (h) {
-    case FrameHit::kClient: return "client";
-    case FrameHit::kCaption: return "caption";
-    case FrameHit::kTopLeft: return "top-left";
-    case FrameHit::kTopRight: return "top-right";
-    case FrameHit::kBottomLeft: return "bottom-left";
-    case FrameHit::kBottomRight: return "bottom-right";
-    case FrameHit::kBottom: return "bottom";
-    case FrameHit::kLeft: return "left";
-    case FrameHit::kRight: return "right";
-    case FrameHit::kTop: return "top";
-  }
-  return "?";
-}
-
 TEST(UiViewerFrameTest, HitTest) {
   struct Case {
     RectPx window, client;
@@ -163,8 +149,8 @@ TEST(UiViewerFrameTest, HitTest) {
       {max, work, 96, true, {0, 1039}, FrameHit::kClient},
   };
   for (const Case& c : cases) {
-    EXPECT_STREQ(name(viewerFrameHit(c.window, c.client, c.point, c.dpi, c.maximised)),
-                 name(c.hit))
+    EXPECT_STREQ(frameHitName(viewerFrameHit(c.window, c.client, c.point, c.dpi, c.maximised)),
+                 frameHitName(c.hit))
         << c.point.x << "," << c.point.y << " at " << c.dpi;
   }
 }
