@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "base/log.h"
+#include "base/wine_detect_win.h"
 #include "base/os_error.h"
 #include "viewer/picture_fit.h"
 
@@ -58,10 +59,25 @@ SIZE clientSize(HWND window) {
 
 }  // namespace
 
-bool Renderer::init(HWND window, int imageWidth, int imageHeight) {
-  window_ = window;
-  const SIZE client = clientSize(window);
+Presentation defaultPresentation() {
+  return runningUnderWine() ? Presentation::kWindowCopy : Presentation::kSwapChain;
+}
 
+bool Renderer::init(HWND window, int imageWidth, int imageHeight, Presentation presentation) {
+  window_ = window;
+  presentation_ = presentation;
+  const SIZE client = clientSize(window);
+  if (!makeDevice(client) || !makeTarget(client)) return false;
+  if (!makeTexture(imageWidth, imageHeight)) return false;
+  return makeShadersAndSampler();
+}
+
+bool Renderer::makeDevice(const SIZE& client) {
+  if (presentation_ == Presentation::kWindowCopy) {
+    return !failed(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0,
+                                     D3D11_SDK_VERSION, &device_, nullptr, &context_),
+                   "D3D11CreateDevice");
+  }
   DXGI_SWAP_CHAIN_DESC desc{};
   desc.BufferDesc.Width = UINT(client.cx);
   desc.BufferDesc.Height = UINT(client.cy);
@@ -69,25 +85,42 @@ bool Renderer::init(HWND window, int imageWidth, int imageHeight) {
   desc.SampleDesc.Count = 1;
   desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
   desc.BufferCount = 2;
-  desc.OutputWindow = window;
+  desc.OutputWindow = window_;
   desc.Windowed = TRUE;
   desc.SwapEffect = DXGI_SWAP_EFFECT_FLIP_DISCARD;
   const HRESULT hr = D3D11CreateDeviceAndSwapChain(
       nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, &desc,
       &swapChain_, &device_, nullptr, &context_);
-  if (failed(hr, "D3D11CreateDeviceAndSwapChain")) return false;
-  if (!makeTargetView()) return false;
-  if (!makeTexture(imageWidth, imageHeight)) return false;
-  return makeShadersAndSampler();
+  return !failed(hr, "D3D11CreateDeviceAndSwapChain");
 }
 
-bool Renderer::makeTargetView() {
-  ComPtr<ID3D11Texture2D> buffer;
-  if (failed(swapChain_->GetBuffer(0, IID_PPV_ARGS(&buffer)), "IDXGISwapChain::GetBuffer")) {
+// The swap chain's back buffer, or an offscreen texture at the client size, and its view.
+bool Renderer::makeTarget(const SIZE& client) {
+  ComPtr<ID3D11Texture2D> target;
+  if (swapChain_) {
+    if (failed(swapChain_->GetBuffer(0, IID_PPV_ARGS(&target)), "IDXGISwapChain::GetBuffer")) {
+      return false;
+    }
+  } else {
+    D3D11_TEXTURE2D_DESC desc{};
+    desc.Width = UINT(client.cx);
+    desc.Height = UINT(client.cy);
+    desc.MipLevels = 1;
+    desc.ArraySize = 1;
+    desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    desc.SampleDesc.Count = 1;
+    desc.Usage = D3D11_USAGE_DEFAULT;
+    desc.BindFlags = D3D11_BIND_RENDER_TARGET;
+    if (failed(device_->CreateTexture2D(&desc, nullptr, &target), "CreateTexture2D target")) {
+      return false;
+    }
+  }
+  if (failed(device_->CreateRenderTargetView(target.Get(), nullptr, &targetView_),
+             "CreateRenderTargetView")) {
     return false;
   }
-  return !failed(device_->CreateRenderTargetView(buffer.Get(), nullptr, &targetView_),
-                 "CreateRenderTargetView");
+  target_ = std::move(target);
+  return true;
 }
 
 // Replaces the texture and its view only when both were made; otherwise the old ones stay.
@@ -136,14 +169,18 @@ bool Renderer::makeShadersAndSampler() {
 }
 
 void Renderer::resize(int clientWidth, int clientHeight) {
-  if (!swapChain_ || clientWidth < 1 || clientHeight < 1) return;
+  if (!device_ || clientWidth < 1 || clientHeight < 1) return;
   // Every reference to the old buffers must go before they can be resized.
   targetView_.Reset();
+  target_.Reset();
+  staging_.Reset();
   context_->OMSetRenderTargets(0, nullptr, nullptr);
-  const HRESULT hr =
-      swapChain_->ResizeBuffers(0, UINT(clientWidth), UINT(clientHeight), DXGI_FORMAT_UNKNOWN, 0);
-  if (failed(hr, "IDXGISwapChain::ResizeBuffers")) return;
-  if (!makeTargetView()) targetView_.Reset();
+  if (swapChain_) {
+    const HRESULT hr = swapChain_->ResizeBuffers(0, UINT(clientWidth), UINT(clientHeight),
+                                                 DXGI_FORMAT_UNKNOWN, 0);
+    if (failed(hr, "IDXGISwapChain::ResizeBuffers")) return;
+  }
+  if (!makeTarget({clientWidth, clientHeight})) targetView_.Reset();
 }
 
 void Renderer::uploadIfNeeded(ScreenImage& image, bool changed) {
@@ -170,10 +207,11 @@ void Renderer::writeTexture(const uint8_t* pixels, int width, int height) {
 }
 
 bool Renderer::render() {
-  if (!context_ || !swapChain_ || !targetView_) return false;
-  const SIZE client = clientSize(window_);
+  if (!context_ || !targetView_) return false;
+  D3D11_TEXTURE2D_DESC target{};
+  target_->GetDesc(&target);
   const PictureFit fit =
-      fitPicture(client.cx, client.cy, textureState_.width, textureState_.height);
+      fitPicture(int(target.Width), int(target.Height), textureState_.width, textureState_.height);
   const D3D11_VIEWPORT viewport{fit.left, fit.top, fit.width, fit.height, 0.0f, 1.0f};
   const float bars[4] = {kViewBarColour.r / 255.0f, kViewBarColour.g / 255.0f,
                          kViewBarColour.b / 255.0f, 1.0f};
@@ -190,9 +228,34 @@ bool Renderer::render() {
 }
 
 void Renderer::present() {
+  if (presentation_ == Presentation::kWindowCopy) {
+    if (targetView_) copyToWindow();
+    return;
+  }
   // Waiting for vertical blank paces the session's loop. The result is not examined: a lost
   // device shows as a frozen picture, and the session ends with its connection.
   if (swapChain_) swapChain_->Present(1, 0);
+}
+
+void Renderer::copyToWindow() {
+  D3D11_MAPPED_SUBRESOURCE mapped{};
+  D3D11_TEXTURE2D_DESC desc{};
+  if (!mapTarget(mapped, desc)) return;
+  // The DIB is as wide as the mapped row pitch, so the rows are used in place; only the target's
+  // own columns are copied.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = LONG(mapped.RowPitch / 4);
+  info.bmiHeader.biHeight = -LONG(desc.Height);  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  if (HDC dc = GetDC(window_)) {
+    SetDIBitsToDevice(dc, 0, 0, desc.Width, desc.Height, 0, 0, 0, desc.Height, mapped.pData,
+                      &info, DIB_RGB_COLORS);
+    ReleaseDC(window_, dc);
+  }
+  context_->Unmap(staging_.Get(), 0);
 }
 
 bool Renderer::drawFrame(ScreenImage& image, bool changed) {
@@ -202,28 +265,29 @@ bool Renderer::drawFrame(ScreenImage& image, bool changed) {
   return true;
 }
 
+bool Renderer::mapTarget(D3D11_MAPPED_SUBRESOURCE& mapped, D3D11_TEXTURE2D_DESC& desc) {
+  if (!device_ || !context_ || !target_) return false;
+  target_->GetDesc(&desc);
+  if (!staging_) {
+    D3D11_TEXTURE2D_DESC stagingDesc = desc;
+    stagingDesc.Usage = D3D11_USAGE_STAGING;
+    stagingDesc.BindFlags = 0;
+    stagingDesc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+    stagingDesc.MiscFlags = 0;
+    if (failed(device_->CreateTexture2D(&stagingDesc, nullptr, &staging_),
+               "CreateTexture2D staging")) {
+      return false;
+    }
+  }
+  context_->CopyResource(staging_.Get(), target_.Get());
+  return !failed(context_->Map(staging_.Get(), 0, D3D11_MAP_READ, 0, &mapped),
+                 "ID3D11DeviceContext::Map staging");
+}
+
 bool Renderer::readBack(BackBufferImage& out) {
-  if (!device_ || !context_ || !swapChain_) return false;
-  ComPtr<ID3D11Texture2D> buffer;
-  if (failed(swapChain_->GetBuffer(0, IID_PPV_ARGS(&buffer)), "IDXGISwapChain::GetBuffer")) {
-    return false;
-  }
-  D3D11_TEXTURE2D_DESC desc{};
-  buffer->GetDesc(&desc);
-  desc.Usage = D3D11_USAGE_STAGING;
-  desc.BindFlags = 0;
-  desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-  desc.MiscFlags = 0;
-  ComPtr<ID3D11Texture2D> staging;
-  if (failed(device_->CreateTexture2D(&desc, nullptr, &staging), "CreateTexture2D staging")) {
-    return false;
-  }
-  context_->CopyResource(staging.Get(), buffer.Get());
   D3D11_MAPPED_SUBRESOURCE mapped{};
-  if (failed(context_->Map(staging.Get(), 0, D3D11_MAP_READ, 0, &mapped),
-             "ID3D11DeviceContext::Map staging")) {
-    return false;
-  }
+  D3D11_TEXTURE2D_DESC desc{};
+  if (!mapTarget(mapped, desc)) return false;
   out.width = int(desc.Width);
   out.height = int(desc.Height);
   const size_t rowBytes = size_t(desc.Width) * 4;
@@ -232,7 +296,7 @@ bool Renderer::readBack(BackBufferImage& out) {
   for (UINT r = 0; r < desc.Height; ++r) {
     std::memcpy(out.pixels.data() + r * rowBytes, source + size_t(r) * mapped.RowPitch, rowBytes);
   }
-  context_->Unmap(staging.Get(), 0);
+  context_->Unmap(staging_.Get(), 0);
   return true;
 }
 
@@ -243,6 +307,8 @@ void Renderer::release() {
     context_->Flush();
   }
   targetView_.Reset();
+  target_.Reset();
+  staging_.Reset();
   swapChain_.Reset();
   context_.Reset();
   device_.Reset();

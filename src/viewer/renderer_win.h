@@ -1,6 +1,7 @@
 // The viewer's Direct3D 11 renderer: one device, a flip-model swap chain on the view window, one
 // dynamic texture holding the remote screen, and a shader pair that draws it as a single
 // triangle over a viewport fitted to the view. Owned and used by the session thread only.
+// Under Wine the frame is drawn offscreen and copied to the view instead (see Presentation).
 #pragma once
 
 #include <d3d11.h>
@@ -28,16 +29,28 @@ struct BackBufferImage {
   Bytes pixels;
 };
 
+// How a drawn frame reaches the view.
+enum class Presentation {
+  kSwapChain,   // a flip-model swap chain on the view
+  // Drawn into an offscreen target, read back and copied to the view by GDI. Wine 8 never shows
+  // a swap chain on a child window on the X screen, so under Wine the picture shows only this way.
+  kWindowCopy,
+};
+
+// kWindowCopy under Wine, kSwapChain elsewhere.
+Presentation defaultPresentation();
+
 class Renderer {
  public:
   Renderer() = default;
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
 
-  // Device, swap chain at the window's client size, texture at the image size, shaders and
-  // sampler; false (with a "[VIEWER]" log line) when any of them could not be made.
-  bool init(HWND window, int imageWidth, int imageHeight);
-  // The swap chain follows the view; sizes below 1 are ignored. On failure draw does nothing
+  // Device, swap chain (or offscreen target) at the window's client size, texture at the image
+  // size, shaders and sampler; false (with a "[VIEWER]" log line) when any could not be made.
+  bool init(HWND window, int imageWidth, int imageHeight,
+            Presentation presentation = defaultPresentation());
+  // The target follows the view; sizes below 1 are ignored. On failure draw does nothing
   // until a later resize succeeds.
   void resize(int clientWidth, int clientHeight);
   // One frame: uploads the image when `changed` (the receive thread's mark, taken by the caller)
@@ -56,17 +69,25 @@ class Renderer {
   const TextureState& texture() const { return textureState_; }
 
  private:
-  bool makeTargetView();
+  bool makeDevice(const SIZE& client);
+  bool makeTarget(const SIZE& client);
   bool makeTexture(int width, int height);
   bool makeShadersAndSampler();
   void writeTexture(const uint8_t* pixels, int width, int height);
+  // The target copied into staging_ (made or remade to the target's size) and mapped for reading;
+  // the caller unmaps staging_.
+  bool mapTarget(D3D11_MAPPED_SUBRESOURCE& mapped, D3D11_TEXTURE2D_DESC& desc);
+  void copyToWindow();
 
   HWND window_ = nullptr;
+  Presentation presentation_ = Presentation::kSwapChain;
   TextureState textureState_;
   Microsoft::WRL::ComPtr<ID3D11Device> device_;
   Microsoft::WRL::ComPtr<ID3D11DeviceContext> context_;
   Microsoft::WRL::ComPtr<IDXGISwapChain> swapChain_;
+  Microsoft::WRL::ComPtr<ID3D11Texture2D> target_;  // the back buffer, or the offscreen target
   Microsoft::WRL::ComPtr<ID3D11RenderTargetView> targetView_;
+  Microsoft::WRL::ComPtr<ID3D11Texture2D> staging_;
   Microsoft::WRL::ComPtr<ID3D11Texture2D> texture_;
   Microsoft::WRL::ComPtr<ID3D11ShaderResourceView> textureView_;
   Microsoft::WRL::ComPtr<ID3D11VertexShader> vertexShader_;

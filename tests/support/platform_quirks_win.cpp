@@ -1,12 +1,9 @@
-#include <windows.h>
-
 #include "support/platform_quirks.h"
+
+#include "base/wine_detect_win.h"
 
 namespace px::test {
 
-bool runningUnderWine() {
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+bool runningUnderWine() { return px::runningUnderWine(); }
 
 }  // namespace px::test

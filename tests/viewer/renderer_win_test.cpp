@@ -1,5 +1,5 @@
-// The renderer on a real device and swap chain (under Wine: llvmpipe on Xvfb), checked through
-// the back buffer read back before each present: where the picture lands, the bars' colour, and
+// The renderer on a real device, with a swap chain and with the window copy (under Wine: llvmpipe
+// on Xvfb), checked through the target read back before each present: where the picture lands, the bars' colour, and
 // which frames upload the image.
 #include "viewer/renderer_win.h"
 
@@ -146,7 +146,12 @@ void expectPicture(const BackBufferImage& frame, const PictureFit& fit, const Qu
   }
 }
 
-class RendererTest : public ::testing::Test {
+const char* nameOf(Presentation p) {
+  return p == Presentation::kSwapChain ? "SwapChain" : "WindowCopy";
+}
+
+// Each case runs with both presentations: what is drawn must not depend on how it is shown.
+class RendererTest : public ::testing::TestWithParam<Presentation> {
  protected:
   void SetUp() override {
     const std::string missing = direct3dMissing();
@@ -161,7 +166,7 @@ class RendererTest : public ::testing::Test {
       return false;
     }
     renderer_ = std::make_unique<Renderer>();
-    return renderer_->init(view_.get(), imageWidth, imageHeight);
+    return renderer_->init(view_.get(), imageWidth, imageHeight, GetParam());
   }
 
   // One frame as drawFrame makes it, read back before it is presented.
@@ -185,7 +190,7 @@ struct FitCase {
   int viewWidth, viewHeight, imageWidth, imageHeight;
 };
 
-TEST_F(RendererTest, FitsThePictureWithBarsOfTheFieldColour) {
+TEST_P(RendererTest, FitsThePictureWithBarsOfTheFieldColour) {
   const FitCase cases[] = {
       {"narrower view: bars above and below", 60, 60, 8, 4},
       {"wider view: bars left and right", 90, 40, 4, 8},
@@ -204,7 +209,7 @@ TEST_F(RendererTest, FitsThePictureWithBarsOfTheFieldColour) {
   }
 }
 
-TEST_F(RendererTest, UploadsOnlyWhenTheImageWasMarkedChanged) {
+TEST_P(RendererTest, UploadsOnlyWhenTheImageWasMarkedChanged) {
   ASSERT_TRUE(start(40, 40, 4, 4));
   const PictureFit fit = fitPicture(40, 40, 4, 4);
   paint(image_, 4, 4, kFirst);
@@ -215,7 +220,7 @@ TEST_F(RendererTest, UploadsOnlyWhenTheImageWasMarkedChanged) {
   expectPicture(frame(true), fit, kSecond, "third frame, marked");
 }
 
-TEST_F(RendererTest, FollowsTheViewSizeAndTheScreenSize) {
+TEST_P(RendererTest, FollowsTheViewSizeAndTheScreenSize) {
   ASSERT_TRUE(start(60, 60, 8, 4));
   paint(image_, 8, 4, kFirst);
   expectPicture(frame(true), fitPicture(60, 60, 8, 4), kFirst, "before the resize");
@@ -236,6 +241,44 @@ TEST_F(RendererTest, FollowsTheViewSizeAndTheScreenSize) {
 
   renderer_->release();
   EXPECT_FALSE(renderer_->drawFrame(image_, true));
+}
+
+INSTANTIATE_TEST_SUITE_P(Presentations, RendererTest,
+                         ::testing::Values(Presentation::kSwapChain, Presentation::kWindowCopy),
+                         [](const auto& info) { return nameOf(info.param); });
+
+// The copy reaches the window itself: GDI reads the picture's corners and the bars back from
+// the shown window.
+TEST(RendererWindowCopyTest, CopiesTheFrameIntoTheWindow) {
+  const std::string missing = direct3dMissing();
+  if (!missing.empty()) GTEST_SKIP() << missing;
+  ScopedWindow view = makeView(80, 40);
+  ASSERT_TRUE(view.get());
+  ShowWindow(view.get(), SW_SHOWNOACTIVATE);
+  ScreenImage image;
+  paint(image, 4, 4, kFirst);
+  Renderer renderer;
+  ASSERT_TRUE(renderer.init(view.get(), 4, 4, Presentation::kWindowCopy));
+  ASSERT_TRUE(renderer.drawFrame(image, true));
+
+  HDC dc = GetDC(view.get());
+  const auto at = [&](int x, int y) {
+    const COLORREF c = GetPixel(dc, x, y);
+    return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
+  };
+  // The 4×4 picture fits 40×40 in the middle of 80×40: bars left and right.
+  const struct {
+    int x, y;
+    Rgb want;
+  } points[] = {{5, 20, kViewBarColour}, {74, 20, kViewBarColour}, {21, 1, kFirst.colour[0]},
+                {58, 1, kFirst.colour[1]}, {21, 38, kFirst.colour[2]}, {58, 38, kFirst.colour[3]}};
+  for (const auto& p : points) {
+    EXPECT_TRUE(closeTo(at(p.x, p.y), p.want))
+        << "at " << p.x << "," << p.y << ": " << describe(at(p.x, p.y)) << ", not "
+        << describe(p.want);
+  }
+  ReleaseDC(view.get(), dc);
+  renderer.release();
 }
 
 }  // namespace
