@@ -3,7 +3,10 @@
 // viewer at a time on the X display in $DISPLAY (X11 capture, XTest input). Data (identity key,
 // password, recent list, log) lives in the data folder.
 //
-//   parvolex-host [--accept ask|control|view|never]   serve until SIGINT / SIGTERM
+//   parvolex-host [--accept ask|control|view|never] [--chat TEXT]
+//                                                     serve until SIGINT / SIGTERM; with --chat,
+//                                                     TEXT goes to each viewer as a chat line
+//                                                     once its session runs
 //   parvolex-host --set-password                      password from standard input; empty removes
 //
 // --accept decides for viewers without a valid password proof: ask on the terminal (refused
@@ -29,6 +32,7 @@
 #include "base/log_text.h"
 #include "host/host_session.h"
 #include "host/x11_factories.h"
+#include "protocol/session_messages.h"
 #include "relay/registration_loop.h"
 #include "relay/relay_config.h"
 #include "store/connection_lists.h"
@@ -131,7 +135,7 @@ int setPassword() {
   return ok ? 0 : 1;
 }
 
-int serve(AcceptMode mode) {
+int serve(AcceptMode mode, const std::string& chatLine) {
   if (!loadRelayConfig()) logPrintf("[Parvolex] relay.cfg ausente; usando o relay embutido\n");
   loadPasswordStore();
   loadRecent();
@@ -152,14 +156,19 @@ int serve(AcceptMode mode) {
   context.events = &queue;
   std::thread registration([&] { registrationLoop(context); });
 
+  bool chatPending = false;
   while (appRunning.load()) {
+    // Refused until the session's hello exchange ends: tried again on the next pass.
+    if (chatPending && host.state() == HostState::kActive) chatPending = !host.sendChat(chatLine);
     std::optional<Event> event = queue.next();
     if (!event) continue;
     if (auto* in = std::get_if<Incoming>(&*event)) {
       host.offerIncoming(std::move(in->channel));
     } else if (auto* started = std::get_if<Started>(&*event)) {
       host.startHostSession(std::move(started->start));
+      chatPending = !chatLine.empty();
     } else if (auto* ended = std::get_if<Ended>(&*event)) {
+      chatPending = false;
       if (host.state() != HostState::kActive && !ended->refused) {
         logPrintf("[STATUS] Pronto. Aguardando conexão...\n");
       }
@@ -178,10 +187,18 @@ int serve(AcceptMode mode) {
 int main(int argc, char** argv) {
   AcceptMode mode = AcceptMode::kAsk;
   bool settingPassword = false;
+  std::string chatLine;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--set-password") {
       settingPassword = true;
+    } else if (arg == "--chat" && i + 1 < argc) {
+      chatLine = argv[++i];
+      Bytes unused;
+      if (!buildChatText(chatLine, unused)) {
+        std::fprintf(stderr, "--chat: de 1 a 8000 bytes de UTF-8\n");
+        return 2;
+      }
     } else if (arg == "--accept" && i + 1 < argc) {
       const std::string value = argv[++i];
       if (value == "ask") mode = AcceptMode::kAsk;
@@ -190,7 +207,8 @@ int main(int argc, char** argv) {
       else if (value == "never") mode = AcceptMode::kNever;
       else { std::fprintf(stderr, "--accept: ask, control, view ou never\n"); return 2; }
     } else {
-      std::fprintf(stderr, "Uso: %s [--accept ask|control|view|never] | --set-password\n", argv[0]);
+      std::fprintf(stderr, "Uso: %s [--accept ask|control|view|never] [--chat TEXTO] | --set-password\n",
+                   argv[0]);
       return 2;
     }
   }
@@ -199,5 +217,5 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, onStopSignal);
   std::signal(SIGTERM, onStopSignal);
   std::signal(SIGPIPE, SIG_IGN);
-  return serve(mode);
+  return serve(mode, chatLine);
 }

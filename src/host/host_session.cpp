@@ -201,7 +201,11 @@ bool HostService::sendChat(std::string_view utf8) {
   Bytes payload;
   if (!buildChatText(utf8, payload)) return false;
   std::lock_guard guard(channelLock_);
-  if (!channel_ || state_.load() != HostState::kActive || !running_.load()) return false;
+  // Before the hello exchange ends the viewer takes only HostHello; a chat line then would break
+  // the handshake.
+  if (!channel_ || state_.load() != HostState::kActive || !running_.load() || !helloDone_.load()) {
+    return false;
+  }
   return sendRecord(*channel_, uint8_t(MessageType::kChatText), payload);
 }
 

@@ -84,7 +84,7 @@ class HostService {
   // "Desconectar": asks the running session to end (asynchronously).
   void disconnect() { running_.store(false); }
   // A chat line typed on this computer, sent as ChatText on the running session's channel.
-  // False when no session runs or the send failed. Any thread.
+  // False when no session runs, its hello exchange has not ended, or the send failed. Any thread.
   bool sendChat(std::string_view utf8);
   // Waits until the session's threads have finished (shutdown, tests).
   void joinSession();

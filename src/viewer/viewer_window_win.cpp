@@ -92,8 +92,10 @@ bool ViewerWindow::create() {
   const SizePx size = viewerWindowSize(client, dpi_);
   const DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
                       WS_MAXIMIZEBOX;
-  RECT rect{0, 0, size.width, size.height};
-  AdjustWindowRectEx(&rect, style, FALSE, WS_EX_APPWINDOW);
+  // Not adjusted for the thick frame: the frame's non-client size makes the whole window the
+  // client area, so an adjusted rectangle would leave the view wider and taller than the image
+  // and scale a picture that fits by a fraction (blurred) instead of showing it pixel for pixel.
+  const RECT rect{0, 0, size.width, size.height};
   const PointPx origin = viewerWindowOrigin(viewerWindowsOpened.fetch_add(1));
   HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, widen(kViewerWindowClass).c_str(),
                               widen(kViewerWindowName).c_str(), style, origin.x, origin.y,

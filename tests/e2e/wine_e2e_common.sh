@@ -161,3 +161,49 @@ startViewer() {  # startViewer LOG ARGS...: account password on standard input
   viewer_pid=$!; pids+=($viewer_pid)
 }
 
+
+# --- the technician's screens ------------------------------------------------------------------
+homeAt() { windowAt 920 700; }
+# typeInto "X Y" DX DY TEXT: a click into the edit at that DIP offset, then the text.
+typeInto() {
+  clickDips "$1" "$2" "$3"
+  xdotool key ctrl+a BackSpace
+  xdotool type --delay 20 "$4"
+}
+lastStatus() { tr -d '\r' <"$host_log" | grep '\[STATUS\]' | tail -1 | sed 's/^\[STATUS\] //'; }
+statusIs() { [ "$(lastStatus)" = "$1" ]; }
+expectStatus() {  # expectStatus TEXT WHAT
+  waitFor 10 statusIs "$1" || fail "$2: the status line says '$(lastStatus)', not '$1'"
+}
+logIn() {  # logIn PASSWORD: from the compact view, through "Acessar"
+  local at; at=$(mainAt) || fail "no compact window"
+  clickDips "$at" 404 24
+  sleep 0.5
+  typeInto "$at" 280 106 "tecnico"
+  typeInto "$at" 280 152 "$1"
+  xdotool key Return
+}
+# Wine gives a window made on another thread than the first no X name: find it by its place,
+# the cascade's (40, 40) for the first viewer window, (68, 68) for the second.
+viewerWindow() {  # viewerWindow [AT]
+  local w at=${1:-40}
+  for w in $(xdotool search --onlyvisible --class parvolex.exe 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    if [ "$X" = "$at" ] && [ "$Y" = "$at" ]; then echo "$w"; return 0; fi
+  done
+  return 1
+}
+
+# A Linux host that accepts with control, on the X display HOST_DISPLAY (default: this test's
+# screen); further arguments go to parvolex-host.
+linux_id="" linux_host_pid=""
+startLinuxHost() {
+  mkdir -p "$work/hostbin" "$work/hostdata"
+  cp "$native/tools/parvolex-host" "$work/hostbin/"
+  echo "127.0.0.1:$port $key" >"$work/hostbin/relay.cfg"
+  DISPLAY=${HOST_DISPLAY:-$DISPLAY} XDG_DATA_HOME="$work/hostdata" "$work/hostbin/parvolex-host" \
+    --accept control "$@" >>"$work/linux-host.log" 2>&1 &
+  linux_host_pid=$!; pids+=($linux_host_pid)
+  waitFor 15 has 'Registrado com ID' "$work/linux-host.log" || fail "the Linux host did not register"
+  linux_id=$(grep -o 'Registrado com ID: [0-9]*' "$work/linux-host.log" | tail -1 | grep -o '[0-9]*$')
+}

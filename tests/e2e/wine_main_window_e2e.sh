@@ -10,7 +10,6 @@ W=1600 H=1200  # the home screen at 144 DPI is 1380 × 1050 pixels
 source "$(dirname "$0")/wine_e2e_common.sh"
 command -v xclip >/dev/null || { echo "SKIP $e2e_name: xclip not installed"; exit 77; }
 
-homeAt() { windowAt 920 700; }
 # The visible main window bigger than the compact view, as "X Y WIDTH HEIGHT".
 bigMainWindow() {
   local win
@@ -33,18 +32,6 @@ pasteInto() {
   xclip -o -selection clipboard
 }
 repeatChar() { head -c "$2" /dev/zero | tr '\0' "$1"; }
-# typeInto "X Y" DX DY TEXT: a click into the edit at that DIP offset, then the text.
-typeInto() {
-  clickDips "$1" "$2" "$3"
-  xdotool key ctrl+a BackSpace
-  xdotool type --delay 20 "$4"
-}
-lastStatus() { tr -d '\r' <"$host_log" | grep '\[STATUS\]' | tail -1 | sed 's/^\[STATUS\] //'; }
-statusIs() { [ "$(lastStatus)" = "$1" ]; }
-expectStatus() {  # expectStatus TEXT WHAT
-  waitFor 10 statusIs "$1" || fail "$2: the status line says '$(lastStatus)', not '$1'"
-}
-
 loginTable="heading        28 60 400 80 text
 login-field    300 96 500 116 #101012
 submit         426 190 440 212 #E35205
@@ -71,28 +58,6 @@ card1-caption  40 504 180 530 text
 card2-picture  240 420 380 490 text
 card2-hovered  230 396 380 402 text
 card3-placeholder 416 410 440 430 #36363C"
-}
-
-# A Linux host on the same screen that accepts with control from its terminal.
-linux_id=""
-startLinuxHost() {
-  mkdir -p "$work/hostbin" "$work/hostdata"
-  cp "$native/tools/parvolex-host" "$work/hostbin/"
-  echo "127.0.0.1:$port $key" >"$work/hostbin/relay.cfg"
-  XDG_DATA_HOME="$work/hostdata" "$work/hostbin/parvolex-host" --accept control \
-    >"$work/linux-host.log" 2>&1 &
-  pids+=($!)
-  waitFor 15 has 'Registrado com ID' "$work/linux-host.log" || fail "the Linux host did not register"
-  linux_id=$(grep -o 'Registrado com ID: [0-9]*' "$work/linux-host.log" | head -1 | grep -o '[0-9]*$')
-}
-
-logIn() {  # logIn PASSWORD: from the compact view, through "Acessar"
-  local at; at=$(mainAt) || fail "no compact window"
-  clickDips "$at" 404 24
-  sleep 0.5
-  typeInto "$at" 280 106 "tecnico"
-  typeInto "$at" 280 152 "$1"
-  xdotool key Return
 }
 
 # === cards: files placed in the data folder before the first start ==============================
@@ -169,16 +134,6 @@ xdotool key Return
 waitFor 30 has "Acesso aceito (controle=1) $linux_id" "$host_log" || fail "the host did not accept"
 waitFor 20 bash -c "tr -d '\r' <'$host_log' | grep -q '^\[STATUS\] Visualizando $linux_id'" ||
   fail "the viewer window did not open: the status line says '$(lastStatus)'"
-# Wine gives a window made on another thread than the first no X name: find it by its place,
-# the first viewer window's (40, 40).
-viewerWindow() {
-  local w
-  for w in $(xdotool search --onlyvisible --class parvolex.exe 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    if [ "$X" = 40 ] && [ "$Y" = 40 ]; then echo "$w"; return 0; fi
-  done
-  return 1
-}
 waitFor 10 viewerWindow >/dev/null || fail "no viewer window at (40, 40)"
 viewerWin=$(viewerWindow)
 eval "$(xdotool getwindowgeometry --shell "$viewerWin")"

@@ -1,9 +1,20 @@
 // px-x-fixture: the X side of the end-to-end test. Puts known content on the display, records
 // what the host injects, and checks a viewer's snapshot against the content.
 //
-//   px-x-fixture show PICTURE.png X Y   full-screen window showing PICTURE from (X,Y); keeps the
-//                                       keyboard focus and prints "ready", then one line per
-//                                       typed text ("key TEXT") and click ("click X,Y B")
+//   px-x-fixture show PICTURE.png X Y   full-screen window showing PICTURE from (X,Y) with the
+//                                       crosshair pointer; keeps the keyboard focus and prints
+//                                       "ready", then one line per typed text ("key TEXT") and
+//                                       click ("click X,Y B"); a right click inverts the 48 x 48
+//                                       square at the top left
+//   px-x-fixture runs SHOT.png Y #RRGGBB
+//                                       prints "X0 X1" for each run of at least 8 pixels of that
+//                                       colour along row Y (buttons found by their fill)
+//   px-x-fixture cursor                 prints the pointer's shape now: "cursor W H XHOT YHOT
+//                                       OPAQUE" (OPAQUE: pixels with alpha above half)
+//   px-x-fixture compare-fit VIEW.png PICTURE.png X Y W H [--max-tile-error E]
+//                                       checks a viewer's view against the W x H screen that
+//                                       shows PICTURE from (X,Y), scaled to fit with its aspect
+//                                       kept, and the bars around it (e2e/fit_compare.h)
 //   px-x-fixture split-monitors         splits the screen into a left and a right monitor
 //   px-x-fixture compare SNAP.png PICTURE.png X Y [--skip X,Y,W,H ...] [--mean-error E]
 //                                       checks SNAP against PICTURE from (X,Y), tile by tile;
@@ -23,6 +34,8 @@
 // Exit status 0 on success, 1 on a failed check or X error, 2 on bad usage.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
@@ -33,9 +46,11 @@
 #include <string>
 #include <vector>
 
+#include "e2e/fit_compare.h"
 #include "e2e/pixel_check.h"
 #include "support/bmp.h"
 #include "support/corpus.h"
+#include "ui/theme.h"
 
 namespace {
 
@@ -45,6 +60,7 @@ using px::test::BgraImage;
 constexpr double kMaxTileMeanError = 4.0;  // mean absolute error per channel in one tile
 constexpr int kMaxPixelError = 96;         // any channel of any pixel
 constexpr int kTile = 64;
+constexpr int kMarkerSide = 48;  // the square a right click inverts
 
 bool loadPicture(const char* path, BgraImage& picture) {
   if (px::test::loadPngAsBgra(path, picture)) return true;
@@ -86,6 +102,8 @@ int show(const char* path, int x0, int y0) {
                                reinterpret_cast<char*>(shown.pixels.data()), width, height, 32, 0);
   if (!image || image->bits_per_pixel != 32) return std::fprintf(stderr, "need a 32-bit visual\n"), 1;
   const GC gc = XCreateGC(d, window, 0, nullptr);
+  // A pointer unlike the root's, for the viewer's copy of it to be told apart.
+  XDefineCursor(d, window, XCreateFontCursor(d, XC_crosshair));
   XMapRaised(d, window);
   bool ready = false;
   for (;;) {
@@ -104,6 +122,18 @@ int show(const char* path, int x0, int y0) {
       if (n > 0) std::printf("key %.*s\n", n, text);
     } else if (event.type == ButtonPress) {
       std::printf("click %d,%d %u\n", event.xbutton.x, event.xbutton.y, event.xbutton.button);
+      // A right click inverts the top-left square, so a test can make the screen change (and
+      // undo it with a second click).
+      if (event.xbutton.button == 3) {
+        for (int y = 0; y < kMarkerSide; ++y) {
+          for (int x = 0; x < kMarkerSide; ++x) {
+            uint8_t* p = &shown.pixels[(size_t(y) * width + x) * 4];
+            p[0] = 255 - p[0], p[1] = 255 - p[1], p[2] = 255 - p[2];
+          }
+        }
+        XPutImage(d, window, gc, image, 0, 0, 0, 0, kMarkerSide, kMarkerSide);
+        XFlush(d);
+      }
     }
     std::fflush(stdout);
   }
@@ -140,6 +170,20 @@ int splitMonitors() {
   XCloseDisplay(d);
   std::printf("monitors %d\n", count);
   return count == 2 ? 0 : 1;
+}
+
+int printCursor() {
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return std::fprintf(stderr, "no X display\n"), 1;
+  XFixesCursorImage* image = XFixesGetCursorImage(d);
+  if (!image) return XCloseDisplay(d), std::fprintf(stderr, "no cursor image\n"), 1;
+  int opaque = 0;
+  for (int i = 0; i < image->width * image->height; ++i) opaque += (image->pixels[i] >> 24) > 127;
+  std::printf("cursor %d %d %d %d %d\n", image->width, image->height, image->xhot, image->yhot,
+              opaque);
+  XFree(image);
+  XCloseDisplay(d);
+  return 0;
 }
 
 struct SkipRect {
@@ -211,6 +255,41 @@ int compare(const char* snapPath, const char* picturePath, int x0, int y0,
   std::printf("size %dx%d; tiles exact %d, within JPEG bound %d, wrong %d, skipped %d\n",
               snap.width, snap.height, exact, close, bad, skipped);
   return bad == 0 ? 0 : 1;
+}
+
+int compareFit(const char* viewPath, const char* picturePath, int x0, int y0, int width,
+               int height, double maxTileError) {
+  BgraImage view, picture;
+  if (!loadPicture(viewPath, view) || !loadPicture(picturePath, picture)) return 1;
+  if (width <= 0 || height <= 0) return std::fprintf(stderr, "empty screen\n"), 2;
+  const px::test::FitComparison result = px::test::compareFitted(
+      view, crop(picture, x0, y0, width, height), px::kFieldColour, maxTileError);
+  for (const std::string& problem : result.problems) std::printf("%s\n", problem.c_str());
+  std::printf("view %dx%d of %dx%d: %d tiles, %d wrong (mean error %.2f, worst %.2f, bound %.1f); "
+              "bar pixels %d, %d wrong\n",
+              view.width, view.height, width, height, result.tiles, result.wrongTiles,
+              result.meanError, result.worstTileError, maxTileError, result.barPixels,
+              result.wrongBarPixels);
+  return result.tiles > 0 && result.wrongTiles == 0 && result.wrongBarPixels == 0 ? 0 : 1;
+}
+
+int printRuns(const char* shotPath, int y, const char* colour) {
+  BgraImage shot;
+  unsigned r = 0, g = 0, b = 0;
+  if (std::sscanf(colour, "#%2x%2x%2x", &r, &g, &b) != 3) return 2;
+  if (!loadPicture(shotPath, shot)) return 1;
+  if (y < 0 || y >= shot.height) return std::fprintf(stderr, "row %d outside\n", y), 2;
+  const auto matches = [&](int x) {
+    const uint8_t* p = &shot.pixels[(size_t(y) * shot.width + x) * 4];
+    return std::abs(p[0] - int(b)) <= 3 && std::abs(p[1] - int(g)) <= 3 && std::abs(p[2] - int(r)) <= 3;
+  };
+  for (int x = 0; x < shot.width;) {
+    if (!matches(x)) { ++x; continue; }
+    const int first = x;
+    while (x < shot.width && matches(x)) ++x;
+    if (x - first >= 8) std::printf("%d %d\n", first, x - 1);
+  }
+  return 0;
 }
 
 int cropToBmp(const char* path, int x0, int y0, int width, int height, const char* out) {
@@ -331,6 +410,12 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "show" && argc == 5) return show(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
   if (command == "split-monitors" && argc == 2) return splitMonitors();
+  if (command == "cursor" && argc == 2) return printCursor();
+  if (command == "runs" && argc == 5) return printRuns(argv[2], std::atoi(argv[3]), argv[4]);
+  if (command == "compare-fit" && (argc == 8 || (argc == 10 && std::strcmp(argv[8], "--max-tile-error") == 0))) {
+    return compareFit(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
+                      std::atoi(argv[7]), argc == 10 ? std::atof(argv[9]) : 12.0);
+  }
   CompareOptions compareOptions;
   if (command == "compare" && argc >= 6 && parseCompareOptions(argc - 6, argv + 6, compareOptions))
     return compare(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), compareOptions);
@@ -344,7 +429,8 @@ int main(int argc, char** argv) {
   px::test::TableUnits units;
   if (command == "check-pixels" && argc >= 4 && parseUnits(argc - 4, argv + 4, units))
     return checkPixels(argv[2], argv[3], units);
-  std::fputs("usage: px-x-fixture show PNG X Y | split-monitors\n"
+  std::fputs("usage: px-x-fixture show PNG X Y | split-monitors | cursor | runs SHOT Y #RRGGBB\n"
+             "       | compare-fit VIEW PNG X Y W H [--max-tile-error E]\n"
              "       | compare SNAP PNG X Y [--skip X,Y,W,H ...] [--mean-error E]\n"
              "       | crop PNG X Y W H OUT.bmp | grab OUT.png [X Y W H]\n"
              "       | check-pixels SHOT.png TABLE [--dpi D] [--origin X,Y]\n",

@@ -306,6 +306,9 @@ TEST_F(HostSessionTest, ChatTextWithinLimitsReachesTheShell) {
 
 TEST_F(HostSessionTest, ChatTypedHereReachesTheViewerOnlyWhileTheSessionRuns) {
   start(false);
+  // Before the hello exchange a chat line would reach the viewer ahead of HostHello and break
+  // the handshake: it is refused, and the hello still comes first.
+  EXPECT_FALSE(host_->sendChat("cedo demais"));
   hello();
   EXPECT_FALSE(host_->sendChat(""));
   EXPECT_FALSE(host_->sendChat(std::string(8001, 'x')));

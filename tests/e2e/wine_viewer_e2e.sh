@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# End to end with the technician's viewer window of Parvolex.exe under Wine, on two X displays so
+# that the viewer never captures itself: display A has the Linux parvolex-host and a fixture
+# window showing a corpus picture; Parvolex.exe runs on display B (this test's screen), logs in
+# and connects by ID with real X input (xdotool). Checks the picture in the view (scaled with its
+# aspect kept), typing, clicks and the wheel reaching display A at the mapped pixels, the remote
+# pointer's shape, chat both ways, the close button's Bye and the card with its thumbnail, and
+# the monitor tabs of a host split into two RandR monitors. Screenshots into
+# WIN_BUILD/e2e-screenshots/wine_viewer_e2e.
+# Usage: tests/e2e/wine_viewer_e2e.sh NATIVE_BUILD WIN_BUILD [SHARED_DIR]   (exit 77: skipped)
+e2e_name=wine_viewer_e2e
+W=1600 H=1200
+source "$(dirname "$0")/wine_e2e_common.sh"
+
+# --- display A: the host's screen ----------------------------------------------------------------
+AW=1280 AH=720 AX0=400 AY0=200
+HOST_DISPLAY=:$((700 + RANDOM % 200))
+Xvfb "$HOST_DISPLAY" -screen 0 ${AW}x${AH}x24 -nolisten tcp -noreset >"$work/xvfb-a.log" 2>&1 &
+pids+=($!)
+onA() { DISPLAY=$HOST_DISPLAY "$@"; }
+waitFor 5 onA xdotool getmouselocation >/dev/null 2>&1 || fail "display A did not start"
+startFixtureA() {
+  onA "$xfix" show "$picture" $AX0 $AY0 >>"$work/fixture-a.log" 2>&1 & pids+=($!)
+  waitFor 10 has ready "$work/fixture-a.log" || fail "the fixture window on display A did not appear"
+}
+startFixtureA
+fixtureLines() { tr -d '\r' <"$work/fixture-a.log" | grep "^$1 "; }
+typedOnA() { fixtureLines key | cut -c5- | tr -d '\n'; }
+# Text and control characters the host sends as its chat line: the panel shows it on one line.
+hostChat="ola do host"$'\t'"com tab"
+
+# --- the viewer window -------------------------------------------------------------------------
+VX=0 VY=0 VW=0 VH=0  # the view, in screen pixels of display B
+findViewer() {  # findViewer CHAT_PANEL_SHOWN(0|1) [AT]
+  waitFor 20 viewerWindow "${2:-40}" >/dev/null || fail "no viewer window at (${2:-40}, ${2:-40})"
+  viewerWin=$(viewerWindow "${2:-40}")
+  eval "$(xdotool getwindowgeometry --shell "$viewerWin")"
+  VX=$((X + $(px 16))) VY=$((Y + $(px 116)))
+  VW=$((WIDTH - 2 * $(px 16) - $1 * $(px 280))) VH=$((HEIGHT - $(px 116) - $(px 16)))
+}
+# remotePoint VIEW_X VIEW_Y SCREEN_W SCREEN_H: the remote pixel the viewer maps a view pixel to.
+remotePoint() {
+  awk -v x="$1" -v y="$2" -v vw="$VW" -v vh="$VH" -v sw="$3" -v sh="$4" 'BEGIN {
+    s = vw / sw; if (vh / sh < s) s = vh / sh
+    fw = sw * s; fh = sh * s; left = (vw - fw) / 2; top = (vh - fh) / 2
+    printf "%d %d\n", int((x - left) / fw * sw), int((y - top) / fh * sh) }'
+}
+# viewShows NAME X0 Y0 SW SH: the view holds the picture's part at (X0, Y0) of that size.
+viewShows() {
+  local file="$shots/$1.png"
+  "$xfix" grab "$file" "$VX" "$VY" "$VW" "$VH" >/dev/null &&
+    "$xfix" compare-fit "$file" "$picture" "$2" "$3" "$4" "$5" >"$work/fit-$1.out" 2>&1
+}
+expectView() {  # expectView NAME X0 Y0 SW SH WHAT
+  waitFor 20 viewShows "$1" "$2" "$3" "$4" "$5" || { cat "$work/fit-$1.out"; fail "$6"; }
+  echo "   $1.png: $(tail -1 "$work/fit-$1.out")"
+}
+# The bar's buttons on the row 3 DIPs below their top, by fill: "X0 X1" lines in window pixels.
+barButtons() {  # barButtons COLOUR
+  "$xfix" grab "$work/bar.png" "$X" "$Y" "$WIDTH" "$(px 120)" >/dev/null
+  "$xfix" runs "$work/bar.png" "$(px 72)" "$1"
+}
+clickWindowPx() {  # clickWindowPx X Y (window pixels)
+  xdotool mousemove $((X + $1)) $((Y + $2))
+  sleep 0.2
+  xdotool click 1
+}
+
+# --- the session -----------------------------------------------------------------------------------
+startRelay
+startParvolex viewer-main.log
+waitRegistered
+HOST_DISPLAY=$HOST_DISPLAY startLinuxHost --chat "$hostChat"
+logIn "senha-do-tecnico"
+waitFor 20 homeAt >/dev/null || fail "the home screen did not open"
+home=$(homeAt)
+
+step "Conectar by ID: the viewer window shows display A scaled with its aspect kept"
+typeInto "$home" 200 88 "$linux_id"
+xdotool key Return
+waitFor 30 has "Acesso aceito (controle=1) $linux_id" "$host_log" || fail "the host did not accept"
+findViewer 1
+ww=$(( (WIDTH * 96 + dpi / 2) / dpi )) wh=$(( (HEIGHT * 96 + dpi / 2) / dpi ))  # in DIPs
+step "the host's chat line opens the panel: the line sits at the foot of the message list"
+shot viewer-chat "$X $Y" "$ww" "$wh" "panel-line     $((ww - 268)) $((wh - 100)) $((ww - 28)) $((wh - 74)) text
+panel-empty    $((ww - 268)) 130 $((ww - 28)) $((wh - 110)) #101012"
+expectView view-with-chat $AX0 $AY0 $AW $AH "the view does not show display A's picture"
+
+step "a click at a view point lands at the mapped pixel of display A; the wheel scrolls there"
+cx=$((VW / 3)) cy=$((VH / 2))
+read -r rx ry <<<"$(remotePoint $cx $cy $AW $AH)"
+clicksBefore=$(fixtureLines click | wc -l)
+xdotool mousemove $((VX + cx)) $((VY + cy))
+sleep 0.3
+xdotool click 1
+waitFor 10 bash -c "[ \$(tr -d '\r' <'$work/fixture-a.log' | grep -c '^click ') -gt $clicksBefore ]" ||
+  fail "the click did not reach display A"
+read -r gx gy gb <<<"$(fixtureLines click | tail -1 | sed 's/^click //; s/,/ /')"
+[ "$gb" = 1 ] && [ $((gx - rx)) -ge -1 ] && [ $((gx - rx)) -le 1 ] && [ $((gy - ry)) -ge -1 ] &&
+  [ $((gy - ry)) -le 1 ] || fail "the click landed at $gx,$gy button $gb, not at $rx,$ry"
+echo "   view $cx,$cy -> display A $gx,$gy (mapped $rx,$ry)"
+xdotool click 5
+xdotool click 4
+waitFor 10 bash -c "tr -d '\r' <'$work/fixture-a.log' | grep -q '^click [0-9,]* 5\$'" ||
+  fail "the wheel down did not reach display A"
+waitFor 10 bash -c "tr -d '\r' <'$work/fixture-a.log' | grep -q '^click [0-9,]* 4\$'" ||
+  fail "the wheel up did not reach display A"
+
+step "the host's pointer shape shows over the view"
+onA xdotool mousemove $((AW / 2)) $((AH / 2))
+read -r _ aw ah ahx ahy _ <<<"$(onA "$xfix" cursor)"
+xdotool mousemove $((VX + VW / 2)) $((VY + VH / 2))
+sameCursor() {
+  read -r _ bw bh bhx bhy _ <<<"$("$xfix" cursor)"
+  [ "$bw $bh $bhx $bhy" = "$aw $ah $ahx $ahy" ]
+}
+waitFor 10 sameCursor || fail "the pointer over the view is ${bw}x${bh} hot $bhx,$bhy, display A's ${aw}x${ah} hot $ahx,$ahy"
+echo "   display A's crosshair ${aw}x${ah} hot $ahx,$ahy is the pointer over the view"
+
+step "typing in the view reaches display A as the same characters"
+xdotool type --delay 60 'Ab1!,.;Z9?'
+waitFor 10 bash -c "[ \"\$(tr -d '\r' <'$work/fixture-a.log' | grep '^key ' | cut -c5- | tr -d '\n')\" = 'Ab1!,.;Z9?' ]" ||
+  fail "typed 'Ab1!,.;Z9?', display A got '$(typedOnA)'"
+
+step "chat: a line typed in the panel reaches the host; the toggle closes the panel"
+xdotool mousemove $((X + WIDTH - $(px 150))) $((Y + HEIGHT - $(px 45)))
+sleep 0.2
+xdotool click 1
+xdotool type --delay 30 "ola do tecnico"
+xdotool key Return
+waitFor 10 has '\[HOST\] Chat: ola do tecnico' "$work/linux-host.log" || fail "the chat line did not reach the host"
+read -r tx0 tx1 <<<"$(barButtons '#E35205' | head -1)"
+[ -n "${tx0:-}" ] || fail "no lit chat toggle in the bar"
+clickWindowPx $(((tx0 + tx1) / 2)) "$(px 82)"
+xdotool mousemove $((X + 10)) $((Y + HEIGHT / 2))  # off the toggle and the view: no hover
+findViewer 0
+[ "$VW" = "$AW" ] && [ "$VH" = "$AH" ] ||
+  fail "the view is ${VW}x${VH}, not display A's ${AW}x${AH}: a picture that fits is not shown pixel for pixel"
+expectView view-whole $AX0 $AY0 $AW $AH "with the panel closed the view does not show display A's picture"
+"$xfix" grab "$shots/viewer-window.png" "$X" "$Y" "$WIDTH" "$HEIGHT" >/dev/null
+
+step "right clicks change display A frame by frame: the session decodes enough frames for a thumbnail"
+xdotool mousemove $((VX + VW / 2)) $((VY + VH / 2))
+for _ in $(seq 16); do xdotool click 3; sleep 0.3; done  # even: the square ends as it began
+waitFor 10 bash -c "[ \$(tr -d '\r' <'$work/fixture-a.log' | grep -c '^click [0-9,]* 3\$') = 16 ]" ||
+  fail "the right clicks did not all reach display A"
+
+step "closing the viewer window ends the session with Bye; the card shows the thumbnail"
+xdotool mousemove $((X + WIDTH - $(px 23))) $((Y + $(px 24))) click 1
+expectStatus "Pronto. Aguardando conexão..." "the viewer window closed"
+hostIdle() { [ "$(tr -d '\r' <"$work/linux-host.log" | grep '^\[STATUS\]' | tail -1)" = "[STATUS] Pronto. Aguardando conexão..." ]; }
+waitFor 10 hostIdle || fail "the host did not end the session"
+[ -s "$datadir/thumbs/$linux_id.bmp" ] || fail "no thumbnail for $linux_id"
+shot home-card "$home" 920 700 "card-picture   40 420 180 490 text
+card-caption   40 504 180 530 text"
+
+step "display A split into two monitors: two tabs, \"Tela 2\" shows the right half"
+onA "$xfix" split-monitors >"$work/monitors.log" 2>&1 || fail "split-monitors: $(cat "$work/monitors.log")"
+kill "$linux_host_pid"; wait "$linux_host_pid" 2>/dev/null
+HOST_DISPLAY=$HOST_DISPLAY startLinuxHost
+typeInto "$home" 200 88 "$linux_id"
+xdotool key Return
+waitFor 30 bash -c "[ \$(tr -d '\r' <'$host_log' | grep -c 'Acesso aceito (controle=1) $linux_id') -ge 2 ]" ||
+  fail "the host did not accept the second session"
+findViewer 0 68  # the cascade's second place
+half=$((AW / 2))
+expectView view-tela1 $AX0 $AY0 $half $AH "the view does not show the left monitor"
+tabs=$(barButtons '#2A2A30')
+read -r t0 t1 <<<"$(echo "$tabs" | tail -1)"
+[ "$(echo "$tabs" | wc -l)" -ge 2 ] || fail "no second tab: buttons '$tabs'"
+clickWindowPx $(((t0 + t1) / 2)) "$(px 82)"
+xdotool mousemove $((X + 10)) $((Y + HEIGHT / 2))
+expectView view-tela2 $((AX0 + half)) $AY0 $half $AH "after \"Tela 2\" the view does not show the right monitor"
+"$xfix" grab "$shots/viewer-tela2-window.png" "$X" "$Y" "$WIDTH" "$HEIGHT" >/dev/null
+xdotool mousemove $((X + WIDTH - $(px 23))) $((Y + $(px 24))) click 1
+expectStatus "Pronto. Aguardando conexão..." "the second viewer window closed"
+
+step "the home window's close button ends Parvolex"
+clickDips "$(homeAt)" $((920 - 23)) 24
+waitFor 15 bash -c "! kill -0 $host_pid 2>/dev/null" || fail "Parvolex did not end after its close button"
+wait "$host_pid" || fail "Parvolex exited with $?"
+echo "PASS $e2e_name"
