@@ -42,7 +42,7 @@ fi
 bash scripts/run-wine-tests.sh $wine_tests
 
 echo "== Parvolex.exe end to end under Wine"
-for e2e in wine_host_e2e wine_main_window_e2e; do
+for e2e in wine_host_e2e wine_main_window_e2e wine_viewer_e2e; do
   status=0
   bash "tests/e2e/$e2e.sh" build/asan build/win64 || status=$?
   [ "$status" -eq 0 ] || [ "$status" -eq 77 ] || exit "$status"

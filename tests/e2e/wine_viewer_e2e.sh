@@ -172,6 +172,47 @@ clickWindowPx $(((t0 + t1) / 2)) "$(px 82)"
 xdotool mousemove $((X + 10)) $((Y + HEIGHT / 2))
 expectView view-tela2 $((AX0 + half)) $AY0 $half $AH "after \"Tela 2\" the view does not show the right monitor"
 "$xfix" grab "$shots/viewer-tela2-window.png" "$X" "$Y" "$WIDTH" "$HEIGHT" >/dev/null
+
+step "minimised while display A changes, then restored: the view shows display A again"
+xdotool windowminimize "$viewerWin"
+sleep 1
+onA xdotool mousemove $((half + 100)) 100 click 3  # a square of the right monitor inverted
+sleep 1
+xdotool windowmap "$viewerWin"
+xdotool windowactivate "$viewerWin" 2>/dev/null
+sleep 0.5
+onA xdotool mousemove $((half + 100)) 100 click 3  # and back as it was
+findViewer 0 68
+expectView view-restored $((AX0 + half)) $AY0 $half $AH "after a minimise and restore the view is not the right monitor"
+
+step "dragged towards 1 × 1 while display A changes: the window stops at its minimum size, the picture fitted"
+xdotool mousemove $((X + WIDTH - 2)) $((Y + HEIGHT - 2)) mousedown 1
+sleep 0.3
+xdotool mousemove $((X + 1)) $((Y + 1))
+sleep 0.3
+xdotool mouseup 1
+onA xdotool mousemove $((half + 100)) 100 click 3
+sleep 1
+onA xdotool click 3
+sleep 1
+findViewer 0 68
+[ "$WIDTH" = "$(px 640)" ] && [ "$HEIGHT" = "$(px 420)" ] ||
+  fail "the window is ${WIDTH}x${HEIGHT} after a drag towards 1 x 1, not its minimum"
+expectView view-smallest $((AX0 + half)) $AY0 $half $AH "the smallest window's view does not show the monitor fitted"
+"$xfix" grab "$shots/viewer-smallest-window.png" "$X" "$Y" "$WIDTH" "$HEIGHT" >/dev/null
+
+step "a key held when the focus leaves the view is released on display A"
+xdotool mousemove $((VX + 20)) $((VY + 20)) click 1
+xdotool keydown shift
+sleep 0.5
+clickDips "$(homeAt)" 460 600  # the home window takes the focus
+sleep 0.5
+xdotool keyup shift
+onA xdotool type --delay 50 "x"
+waitFor 10 bash -c "tr -d '\r' <'$work/fixture-a.log' | grep -q '^key x\$'" ||
+  fail "display A still has Shift held after the focus left the view: it typed '$(fixtureLines key | tail -1)'"
+xdotool windowactivate "$viewerWin" 2>/dev/null
+findViewer 0 68
 xdotool mousemove $((X + WIDTH - $(px 23))) $((Y + $(px 24))) click 1
 expectStatus "Pronto. Aguardando conexão..." "the second viewer window closed"
 

@@ -5,7 +5,7 @@
 //                                       crosshair pointer; keeps the keyboard focus and prints
 //                                       "ready", then one line per typed text ("key TEXT") and
 //                                       click ("click X,Y B"); a right click inverts the 48 x 48
-//                                       square at the top left
+//                                       square around its point
 //   px-x-fixture runs SHOT.png Y #RRGGBB
 //                                       prints "X0 X1" for each run of at least 8 pixels of that
 //                                       colour along row Y (buttons found by their fill)
@@ -122,16 +122,18 @@ int show(const char* path, int x0, int y0) {
       if (n > 0) std::printf("key %.*s\n", n, text);
     } else if (event.type == ButtonPress) {
       std::printf("click %d,%d %u\n", event.xbutton.x, event.xbutton.y, event.xbutton.button);
-      // A right click inverts the top-left square, so a test can make the screen change (and
-      // undo it with a second click).
+      // A right click inverts the square around its point, so a test can make the screen change
+      // (and undo it with a second click at the same point).
       if (event.xbutton.button == 3) {
-        for (int y = 0; y < kMarkerSide; ++y) {
-          for (int x = 0; x < kMarkerSide; ++x) {
+        const int left = std::clamp(event.xbutton.x - kMarkerSide / 2, 0, width - kMarkerSide);
+        const int top = std::clamp(event.xbutton.y - kMarkerSide / 2, 0, height - kMarkerSide);
+        for (int y = top; y < top + kMarkerSide; ++y) {
+          for (int x = left; x < left + kMarkerSide; ++x) {
             uint8_t* p = &shown.pixels[(size_t(y) * width + x) * 4];
             p[0] = 255 - p[0], p[1] = 255 - p[1], p[2] = 255 - p[2];
           }
         }
-        XPutImage(d, window, gc, image, 0, 0, 0, 0, kMarkerSide, kMarkerSide);
+        XPutImage(d, window, gc, image, left, top, left, top, kMarkerSide, kMarkerSide);
         XFlush(d);
       }
     }
