@@ -1,7 +1,7 @@
 # Shared by the Wine end-to-end tests (sourced): checks what they need, makes a Wine prefix, an
 # Xvfb screen, a relay with an account, Parvolex.exe's folder with relay.cfg, and the helpers that
-# find windows, click at DIP offsets inside them and check screenshots. The sourcing script sets
-# e2e_name and passes its arguments on: NATIVE_BUILD WIN_BUILD [SHARED_DIR].
+# check screenshots (scripts/x-windows.sh finds the windows and clicks in them). The sourcing
+# script sets e2e_name and passes its arguments on: NATIVE_BUILD WIN_BUILD [SHARED_DIR].
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -41,15 +41,10 @@ fail() {
   exit 1
 }
 step() { echo "-- $*"; }
-waitFor() {  # waitFor SECONDS COMMAND...: polls every 0.2 s
-  local tries=$(($1 * 5)); shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
-has() { tr -d '\r' <"$2" | grep -q -- "$1"; }  # has TEXT FILE
 count() { tr -d '\r' <"$2" | grep -c -- "$1"; }
 
 source "$root/scripts/wine-prefix.sh"
+source "$root/scripts/x-windows.sh"
 px_wine_prefix "$work" 96 || fail "Wine prefix"
 appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming 2>/dev/null | grep -v /Public/ | head -1)
 [ -n "$appdata" ] || fail "no AppData folder in the prefix"
@@ -86,20 +81,7 @@ startFixture() {
   waitFor 20 has ready "$work/fixture.log" || fail "the Wine fixture window did not appear"
 }
 
-# --- window geometry -------------------------------------------------------------------------
-dpi=96
-px() { echo $(( ($1 * dpi + 48) / 96 )); }  # whole DIPs to pixels, rounded
-# windowAt WIDTH_DIPS HEIGHT_DIPS [TITLE]: "X Y" of the visible window of that size, if any.
-windowAt() {
-  local w h id
-  w=$(px "$1"); h=$(px "$2")
-  for id in $(xdotool search --onlyvisible --name "^${3:-Parvolex}\$" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    if [ "$WIDTH" = "$w" ] && [ "$HEIGHT" = "$h" ]; then echo "$X $Y"; return 0; fi
-  done
-  return 1
-}
-mainAt() { windowAt 560 300; }
+# --- window geometry (more in scripts/x-windows.sh) ---------------------------------------------
 raiseMain() {
   local w h win
   w=$(px 560); h=$(px 300)
@@ -111,13 +93,6 @@ raiseMain() {
 }
 promptAt() { windowAt 460 360; }
 chatAt() { windowAt 340 480 Chat; }
-# clickDips "X Y" DX DY: a real click at DIP offset (DX, DY) inside the window at X Y.
-clickDips() {
-  local x y; read -r x y <<<"$1"
-  xdotool mousemove $((x + $(px "$2"))) $((y + $(px "$3")))
-  sleep 0.2
-  xdotool click 1
-}
 # shot NAME "X Y" WIDTH_DIPS HEIGHT_DIPS TABLE: grabs the window and checks the table (DIP
 # rows). A window's first paint waits for Wine's Direct2D to start, so it grabs again for a while
 # until the table holds.

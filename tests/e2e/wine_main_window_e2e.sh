@@ -33,12 +33,6 @@ pasteInto() {
   xclip -o -selection clipboard
 }
 repeatChar() { head -c "$2" /dev/zero | tr '\0' "$1"; }
-# typeInto "X Y" DX DY TEXT: a click into the edit at that DIP offset, then the text.
-typeInto() {
-  clickDips "$1" "$2" "$3"
-  xdotool key ctrl+a BackSpace
-  xdotool type --delay 20 "$4"
-}
 lastStatus() { tr -d '\r' <"$host_log" | grep '\[STATUS\]' | tail -1 | sed 's/^\[STATUS\] //'; }
 statusIs() { [ "$(lastStatus)" = "$1" ]; }
 expectStatus() {  # expectStatus TEXT WHAT
@@ -90,9 +84,7 @@ logIn() {  # logIn PASSWORD: from the compact view, through "Acessar"
   local at; at=$(mainAt) || fail "no compact window"
   clickDips "$at" 404 24
   sleep 0.5
-  typeInto "$at" 280 106 "tecnico"
-  typeInto "$at" 280 152 "$1"
-  xdotool key Return
+  enterLogin tecnico "$1"
 }
 
 # === cards: files placed in the data folder before the first start ==============================
@@ -169,16 +161,6 @@ xdotool key Return
 waitFor 30 has "Acesso aceito (controle=1) $linux_id" "$host_log" || fail "the host did not accept"
 waitFor 20 bash -c "tr -d '\r' <'$host_log' | grep -q '^\[STATUS\] Visualizando $linux_id'" ||
   fail "the viewer window did not open: the status line says '$(lastStatus)'"
-# Wine gives a window made on another thread than the first no X name: find it by its place,
-# the first viewer window's (40, 40).
-viewerWindow() {
-  local w
-  for w in $(xdotool search --onlyvisible --class parvolex.exe 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    if [ "$X" = 40 ] && [ "$Y" = 40 ]; then echo "$w"; return 0; fi
-  done
-  return 1
-}
 waitFor 10 viewerWindow >/dev/null || fail "no viewer window at (40, 40)"
 viewerWin=$(viewerWindow)
 eval "$(xdotool getwindowgeometry --shell "$viewerWin")"
