@@ -36,16 +36,16 @@ shots=$root/build/demo-screenshots
 
 work=$(mktemp -d /tmp/px-demo.XXXXXX)
 pids=()
-prefix_made=0
+wine_pid=""
 session_up=0
 cleanup() {
   trap - INT TERM
   local i
-  # Newest first: Parvolex.exe and its wineserver, the host, then the screens and the relay.
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
-    [ "$i" -ne "${wine_index:--1}" ] || [ "$prefix_made" = 0 ] || px_wine_stop
-  done
+  # Parvolex.exe and whatever else runs in our own prefix first; then, newest first, the host,
+  # the screens and the relay.
+  [ -z "$wine_pid" ] || kill "$wine_pid" 2>/dev/null || true
+  [ "${WINEPREFIX:-}" != "$work/prefix" ] || px_wine_stop
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
   rm -rf "$work"
 }
@@ -83,7 +83,6 @@ portAnswers() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
 
 echo "== Wine prefix (about 20 s)"
 px_wine_prefix "$work" 96 || die "Wine prefix"
-prefix_made=1
 
 # The relay keeps its key, IDs and accounts in its folder; the demo account is made once.
 ! portAnswers || die "127.0.0.1:$port is taken; set PX_DEMO_RELAY_PORT to another port"
@@ -131,7 +130,7 @@ fi
 # With the ID on its command line Parvolex.exe opens at the login screen and connects as soon as
 # the login succeeds.
 (cd "$work/winbin" && exec "$px_wine" Parvolex.exe "$id") >"$work/parvolex.log" 2>&1 &
-pids+=($!); wine_index=$((${#pids[@]} - 1)); wine_pid=$!
+wine_pid=$!; pids+=("$wine_pid")
 waitFor 60 mainAt >/dev/null || die "the Parvolex window did not appear on $DISPLAY"
 sleep 1
 enterLogin demo demo1234
