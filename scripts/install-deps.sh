@@ -9,6 +9,7 @@ native_pkgs=(
   libasio-dev libsqlite3-dev
   libx11-dev libxext-dev libxdamage-dev libxfixes-dev libxrandr-dev libxtst-dev
   xvfb xauth x11-utils xdotool xclip
+  x11-apps xterm  # what moves on the demo's shared screen: a clock, and top in a terminal
 )
 # libgcrypt for Windows: only the 64-bit Wine test build links it (PX_WINE_CRYPTO).
 cross_pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 libgcrypt-mingw-w64-dev)

@@ -1,7 +1,7 @@
 # Shared by the Wine end-to-end tests (sourced): checks what they need, makes a Wine prefix, an
 # Xvfb screen, a relay with an account, Parvolex.exe's folder with relay.cfg, and the helpers that
-# find windows, click at DIP offsets inside them and check screenshots. The sourcing script sets
-# e2e_name and passes its arguments on: NATIVE_BUILD WIN_BUILD [SHARED_DIR].
+# check screenshots (scripts/x-windows.sh finds the windows and clicks in them). The sourcing
+# script sets e2e_name and passes its arguments on: NATIVE_BUILD WIN_BUILD [SHARED_DIR].
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -41,15 +41,10 @@ fail() {
   exit 1
 }
 step() { echo "-- $*"; }
-waitFor() {  # waitFor SECONDS COMMAND...: polls every 0.2 s
-  local tries=$(($1 * 5)); shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
-has() { tr -d '\r' <"$2" | grep -q -- "$1"; }  # has TEXT FILE
 count() { tr -d '\r' <"$2" | grep -c -- "$1"; }
 
 source "$root/scripts/wine-prefix.sh"
+source "$root/scripts/x-windows.sh"
 px_wine_prefix "$work" 96 || fail "Wine prefix"
 appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming 2>/dev/null | grep -v /Public/ | head -1)
 [ -n "$appdata" ] || fail "no AppData folder in the prefix"
@@ -86,20 +81,7 @@ startFixture() {
   waitFor 20 has ready "$work/fixture.log" || fail "the Wine fixture window did not appear"
 }
 
-# --- window geometry -------------------------------------------------------------------------
-dpi=96
-px() { echo $(( ($1 * dpi + 48) / 96 )); }  # whole DIPs to pixels, rounded
-# windowAt WIDTH_DIPS HEIGHT_DIPS [TITLE]: "X Y" of the visible window of that size, if any.
-windowAt() {
-  local w h id
-  w=$(px "$1"); h=$(px "$2")
-  for id in $(xdotool search --onlyvisible --name "^${3:-Parvolex}\$" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    if [ "$WIDTH" = "$w" ] && [ "$HEIGHT" = "$h" ]; then echo "$X $Y"; return 0; fi
-  done
-  return 1
-}
-mainAt() { windowAt 560 300; }
+# --- window geometry (more in scripts/x-windows.sh) ---------------------------------------------
 raiseMain() {
   local w h win
   w=$(px 560); h=$(px 300)
@@ -111,13 +93,6 @@ raiseMain() {
 }
 promptAt() { windowAt 460 360; }
 chatAt() { windowAt 340 480 Chat; }
-# clickDips "X Y" DX DY: a real click at DIP offset (DX, DY) inside the window at X Y.
-clickDips() {
-  local x y; read -r x y <<<"$1"
-  xdotool mousemove $((x + $(px "$2"))) $((y + $(px "$3")))
-  sleep 0.2
-  xdotool click 1
-}
 # shot NAME "X Y" WIDTH_DIPS HEIGHT_DIPS TABLE: grabs the window and checks the table (DIP
 # rows). A window's first paint waits for Wine's Direct2D to start, so it grabs again for a while
 # until the table holds.
@@ -164,12 +139,6 @@ startViewer() {  # startViewer LOG ARGS...: account password on standard input
 
 # --- the technician's screens ------------------------------------------------------------------
 homeAt() { windowAt 920 700; }
-# typeInto "X Y" DX DY TEXT: a click into the edit at that DIP offset, then the text.
-typeInto() {
-  clickDips "$1" "$2" "$3"
-  xdotool key ctrl+a BackSpace
-  xdotool type --delay 20 "$4"
-}
 lastStatus() { tr -d '\r' <"$host_log" | grep '\[STATUS\]' | tail -1 | sed 's/^\[STATUS\] //'; }
 statusIs() { [ "$(lastStatus)" = "$1" ]; }
 expectStatus() {  # expectStatus TEXT WHAT
@@ -179,21 +148,8 @@ logIn() {  # logIn PASSWORD: from the compact view, through "Acessar"
   local at; at=$(mainAt) || fail "no compact window"
   clickDips "$at" 404 24
   sleep 0.5
-  typeInto "$at" 280 106 "tecnico"
-  typeInto "$at" 280 152 "$1"
-  xdotool key Return
+  enterLogin tecnico "$1"
 }
-# Wine gives a window made on another thread than the first no X name: find it by its place,
-# the cascade's (40, 40) for the first viewer window, (68, 68) for the second.
-viewerWindow() {  # viewerWindow [AT]
-  local w at=${1:-40}
-  for w in $(xdotool search --onlyvisible --class parvolex.exe 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    if [ "$X" = "$at" ] && [ "$Y" = "$at" ]; then echo "$w"; return 0; fi
-  done
-  return 1
-}
-
 # A Linux host that accepts with control, on the X display HOST_DISPLAY (default: this test's
 # screen); further arguments go to parvolex-host.
 linux_id="" linux_host_pid=""
