@@ -51,8 +51,9 @@ inline bool probeMatches(const uint8_t* bgr, uint32_t rgb) {
 //   viewer -> driver: "ping N"   answered by "pong N" on the viewer's standard input
 //                     "rtt N MS" round trip of ping N as the viewer timed it
 //                     "draw N"   fill the probe square with probeColour(N) now
-//                     "pixel N MS FRAME_MS" the viewer saw colour N MS after its "draw N";
-//                                FRAME_MS of that were upload, draw and read-back of the frame
+//                     "pixel N MS FRAME_MS UPLOAD_MS" the viewer saw colour N MS after its
+//                                "draw N"; FRAME_MS of that were upload, draw and read-back of
+//                                the frame, UPLOAD_MS of those the upload
 //                     "miss N"   colour N was not seen within kProbeLimit
 //                     "done"     every sample was taken; the session is ending
 inline constexpr const char* kPingWord = "ping";

@@ -4,7 +4,8 @@
 //   - wine: the Windows viewer under Wine (bench/viewer_latency_win.cpp), on an X display of its
 //     own, to the pixel in its render target after upload and draw; timed by its own clock from
 //     its request to draw, so the counters also give what the request pipe adds (half a ping
-//     round trip) and what the frame that showed the pixel cost it (upload, draw, read-back).
+//     round trip) and what the frame that showed the pixel cost it (upload, draw, read-back;
+//     and the upload alone).
 // The two run one after the other on a still screen with the same probes and pauses; the rig's
 // viewer leaves before the Wine viewer comes.
 #include <benchmark/benchmark.h>
@@ -53,6 +54,7 @@ void BM_ViewerLatencyHeadlessAndWine(benchmark::State& state) {
     reportSamples(state, "wine", wine.drawToPixel.ms);
     state.counters["wine_misses"] = wine.drawToPixel.misses;
     reportSamples(state, "wine_frame", wine.frameMs);
+    reportSamples(state, "wine_upload", wine.uploadMs);
     reportSamples(state, "pipe_one_way", wine.pipeOneWay);
   }
 }

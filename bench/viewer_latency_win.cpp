@@ -199,6 +199,7 @@ bool LatencyUi::runOnce(ViewerSession& session) {
 void LatencyUi::drawMarkedFrame(ViewerSession& session) {
   const auto start = Clock::now();
   renderer_.uploadIfNeeded(session.image, true);
+  const auto uploaded = Clock::now();
   if (!renderer_.render()) return;
   ++framesDrawn_;
   lastFrameAt_ = start;
@@ -208,7 +209,8 @@ void LatencyUi::drawMarkedFrame(ViewerSession& session) {
     const auto seen = Clock::now();
     sendLine(std::string(kPixelWord) + " " + std::to_string(taken_) + " " +
              std::to_string(msBetween(requestedAt_, seen)) + " " +
-             std::to_string(msBetween(start, seen)));
+             std::to_string(msBetween(start, seen)) + " " +
+             std::to_string(msBetween(start, uploaded)));
     sampleTaken(seen);
   }
   renderer_.present();

@@ -37,16 +37,17 @@ bool followLine(const std::string& line, WineViewerProcess& viewer, ScreenDrawer
   std::string word;
   int n = -1;
   words >> word >> n;
-  double ms = 0, frameMs = 0;
+  double ms = 0, frameMs = 0, uploadMs = 0;
   if (word == kDrawWord && n >= 0) {
     drawer.fillRect(kProbeX, kProbeY, kProbeSide, kProbeSide, probeColour(n));
   } else if (word == kPingWord && n >= 0) {
     viewer.writeLine(std::string(kPongWord) + " " + std::to_string(n));
   } else if (word == kRoundTripWord && words >> ms) {
     result.pipeOneWay.push_back(ms / 2);
-  } else if (word == kPixelWord && words >> ms >> frameMs) {
+  } else if (word == kPixelWord && words >> ms >> frameMs >> uploadMs) {
     result.drawToPixel.ms.push_back(ms);
     result.frameMs.push_back(frameMs);
+    result.uploadMs.push_back(uploadMs);
   } else if (word == kMissWord) {
     ++result.drawToPixel.misses;
   } else {

@@ -22,6 +22,7 @@ namespace px::bench {
 struct WineViewerResult {
   LatencySamples drawToPixel;     // from its "draw N" line to the pixel in its render target
   std::vector<double> frameMs;    // upload, draw and read-back of each frame that showed a probe
+  std::vector<double> uploadMs;   // the upload alone of those frames
   std::vector<double> pipeOneWay; // half of each ping round trip
   std::string failure;            // empty when every sample was taken
 };

@@ -5,7 +5,8 @@
 # (bench/viewer_latency_bench.cpp). Builds what it needs, makes a scratch Wine prefix and prints:
 # case, samples, median ms, p90 ms. The Wine figure is timed from the viewer's request to draw,
 # so it includes the request's pipe (its own row); "wine frame" is what the frame that showed the
-# pixel cost the viewer (upload, draw, one-pixel read-back), part of the Wine figure.
+# pixel cost the viewer (upload, draw, one-pixel read-back), part of the Wine figure, and "upload"
+# the upload alone of that frame.
 # The renderer alone (upload+draw+present of a 1920x1080 frame): scripts/bench-wine-renderer.sh.
 # Usage: scripts/bench-wine-viewer-latency.sh [BUILD_NATIVE] [BUILD_WIN] [JSON]
 #   BUILD_NATIVE: native Release build with benchmarks (default build/rel);
@@ -60,6 +61,7 @@ jq -r '
   row("headless (decoded image)"; "headless"),
   row("wine (render target)"; "wine"),
   row("  of which wine frame"; "wine_frame"),
+  row("    of which upload"; "wine_upload"),
   row("  of which request pipe"; "pipe_one_way")
   | map(if type == "number" then (. * 100 | round / 100 | tostring) else . end) | @tsv' \
   "$scratch/result.json" | column -t -s $'\t'
