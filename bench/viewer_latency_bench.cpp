@@ -33,6 +33,9 @@ void reportSamples(benchmark::State& state, const std::string& name,
 }
 
 void BM_ViewerLatencyHeadlessAndWine(benchmark::State& state) {
+  if (const std::string missing = wineViewerMissing(); !missing.empty()) {
+    return state.SkipWithError(missing.c_str());
+  }
   SessionRig rig(kScreen);
   std::unique_ptr<ScreenDrawer> drawer;
   if (const std::string failure = prepareRig(rig, drawer); !failure.empty()) {

@@ -58,17 +58,23 @@ bool followLine(const std::string& line, WineViewerProcess& viewer, ScreenDrawer
 
 }  // namespace
 
+std::string wineViewerMissing() {
+  std::error_code error;
+  const std::string exe = environmentValue("PX_WINE_VIEWER_EXE");
+  if (exe.empty() || !fs::is_regular_file(exe, error) || environmentValue("WINEPREFIX").empty()) {
+    return "no viewer exe in PX_WINE_VIEWER_EXE or no WINEPREFIX "
+           "(run scripts/bench-wine-viewer-latency.sh)";
+  }
+  return {};
+}
+
 WineViewerResult runWineViewer(SessionRig& rig, ScreenDrawer& drawer, const std::string& display,
                                int samples) {
   WineViewerResult result;
+  result.failure = wineViewerMissing();
+  if (!result.failure.empty()) return result;
   const std::string exe = environmentValue("PX_WINE_VIEWER_EXE");
   std::error_code error;
-  if (exe.empty() || !fs::is_regular_file(exe, error) ||
-      environmentValue("WINEPREFIX").empty()) {
-    result.failure = "no viewer exe in PX_WINE_VIEWER_EXE or no WINEPREFIX "
-                     "(run scripts/bench-wine-viewer-latency.sh)";
-    return result;
-  }
   const fs::path folder = rig.workFolder() / "wineview";
   fs::create_directories(folder, error);
   std::ofstream(folder / "relay.cfg") << rig.relayConfigLine() << "\n";

@@ -27,6 +27,9 @@ struct WineViewerResult {
   std::string failure;            // empty when every sample was taken
 };
 
+// Why the Wine viewer cannot be started (no exe or no prefix in the environment); empty when it can.
+std::string wineViewerMissing();
+
 // Starts the viewer against the rig's host (the rig's own viewer must have ended) and draws what
 // it asks for on the rig's screen until it has taken `samples` samples, fails, or 10 minutes pass.
 WineViewerResult runWineViewer(SessionRig& rig, ScreenDrawer& drawer, const std::string& display,
