@@ -14,13 +14,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <random>
 #include <sstream>
 #include <thread>
 #include <vector>
 
-#include "screen_drawer.h"
-#include "session_rig.h"
+#include "draw_latency.h"
+#include "timing_stats.h"
 
 namespace px::bench {
 namespace {
@@ -29,44 +28,10 @@ constexpr const char* kScreen = "1920x1080x24";
 constexpr auto kWarmUp = std::chrono::seconds(1);
 constexpr auto kMeasure = std::chrono::seconds(10);
 constexpr auto kDrawPeriod = std::chrono::microseconds(16667);  // a 60 Hz application
-constexpr auto kQuietPeriod = std::chrono::milliseconds(400);
 constexpr int kLatencySamples = 100;
-constexpr auto kProbeLimit = std::chrono::milliseconds(2000);
-constexpr int kProbeX = 1000, kProbeY = 504, kProbeSide = 16;  // on 8-pixel JPEG blocks
-constexpr int kProbeTolerance = 24;
 constexpr int kAnimationX = 128, kAnimationY = 128, kAnimationSide = 256;
 
 double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// Before a measurement: repaint with the first picture and wait until the viewer has been given
-// no frame for a while.
-bool settle(SessionRig& rig, ScreenDrawer& drawer) {
-  drawer.showPicture(0);
-  const auto deadline = Clock::now() + std::chrono::seconds(15);
-  uint64_t frames = rig.ui().frames();
-  auto quietSince = Clock::now();
-  while (Clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const uint64_t now = rig.ui().frames();
-    if (now != frames) {
-      frames = now;
-      quietSince = Clock::now();
-    } else if (Clock::now() - quietSince >= kQuietPeriod) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Rig and drawer ready with the corpus loaded, or the reason it is not.
-std::string prepare(SessionRig& rig, std::unique_ptr<ScreenDrawer>& drawer) {
-  if (!rig.ready()) return rig.failure();
-  drawer = std::make_unique<ScreenDrawer>(rig.display());
-  if (!drawer->open()) return "cannot open the Xvfb display";
-  if (!drawer->loadCorpusPictures()) return "fewer than two corpus pictures (PX_SHARED_DIR?)";
-  if (!settle(rig, *drawer)) return "the screen never settled";
-  return {};
-}
 
 // CPU of the host process, the X server and this process (viewer and drawer) over one span.
 struct CpuSpan {
@@ -91,12 +56,6 @@ struct CpuSpan {
   double host_, helpers_, xserver_, self_;
 };
 
-double percentile(std::vector<double> values, double fraction) {
-  std::sort(values.begin(), values.end());
-  const size_t at = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
-  return values[at];
-}
-
 // The medians of the host's sampled frame lines ("[HOST] escala 100% pacote N bytes envio M ms",
 // one every 20 frames) in the log text after `from`: how big a frame was and how long its send
 // blocked, the rest of a frame's time being capture and encoding.
@@ -116,14 +75,14 @@ void reportFrameLines(const std::string& log, size_t from, benchmark::State& sta
   }
   state.counters["frame_lines"] = double(packets.size());
   if (packets.empty()) return;
-  state.counters["packet_kb_median"] = percentile(packets, 0.5);
-  state.counters["send_ms_median"] = percentile(sends, 0.5);
+  state.counters["packet_kb_median"] = percentile(packets, 50);
+  state.counters["send_ms_median"] = percentile(sends, 50);
 }
 
 void BM_SessionFullScreenChange(benchmark::State& state, HostKind kind) {
   SessionRig rig(kScreen, kind);
   std::unique_ptr<ScreenDrawer> drawer;
-  if (const std::string failure = prepare(rig, drawer); !failure.empty()) {
+  if (const std::string failure = prepareRig(rig, drawer); !failure.empty()) {
     return state.SkipWithError(failure.c_str());
   }
   std::atomic<bool> drawing{true};
@@ -164,24 +123,10 @@ BENCHMARK_CAPTURE(BM_SessionFullScreenChange, wine, HostKind::kWine)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// Saturated colours in turn, each a little different from its last use, so that every fill
-// changes the probed pixel far beyond JPEG's error.
-uint32_t probeColour(int i) {
-  static constexpr uint32_t kBase[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF};
-  const uint32_t dim = uint32_t((i / 6) % 4) * 0x10;
-  const uint32_t base = kBase[i % 6];
-  uint32_t out = 0;
-  for (int shift = 0; shift < 24; shift += 8) {
-    const uint32_t c = (base >> shift) & 0xFF;
-    out |= (c ? c - dim : dim) << shift;
-  }
-  return out;
-}
-
 void BM_SessionDrawToPixelLatency(benchmark::State& state) {
   SessionRig rig(kScreen);
   std::unique_ptr<ScreenDrawer> drawer;
-  if (const std::string failure = prepare(rig, drawer); !failure.empty()) {
+  if (const std::string failure = prepareRig(rig, drawer); !failure.empty()) {
     return state.SkipWithError(failure.c_str());
   }
   // A 60 Hz animation away from the probe keeps the host sending frames.
@@ -196,33 +141,15 @@ void BM_SessionDrawToPixelLatency(benchmark::State& state) {
       std::this_thread::sleep_until(next);
     }
   });
-  std::mt19937 random(12345);
-  std::uniform_int_distribution<int> pauseMs(40, 140);
-  std::vector<double> latencies;
-  int misses = 0;
-  for (auto _ : state) {
-    for (int i = 0; i < kLatencySamples; ++i) {
-      const uint32_t colour = probeColour(i);
-      rig.ui().armProbe(kProbeX + kProbeSide / 2, kProbeY + kProbeSide / 2, colour,
-                        kProbeTolerance);
-      const auto drawnAt = Clock::now();
-      drawer->fillRect(kProbeX, kProbeY, kProbeSide, kProbeSide, colour);
-      Clock::time_point seenAt;
-      if (rig.ui().waitProbe(kProbeLimit, seenAt)) {
-        latencies.push_back(std::chrono::duration<double, std::milli>(seenAt - drawnAt).count());
-      } else {
-        ++misses;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs(random)));
-    }
-  }
+  LatencySamples samples;
+  for (auto _ : state) samples = measureInProcessLatency(rig, *drawer, kLatencySamples);
   animating.store(false);
   animator.join();
-  if (latencies.empty()) return state.SkipWithError("the viewer never showed a probe");
-  state.counters["latency_median_ms"] = percentile(latencies, 0.5);
-  state.counters["latency_p90_ms"] = percentile(latencies, 0.9);
-  state.counters["latency_max_ms"] = percentile(latencies, 1.0);
-  state.counters["misses"] = misses;
+  if (samples.ms.empty()) return state.SkipWithError("the viewer never showed a probe");
+  state.counters["latency_median_ms"] = percentile(samples.ms, 50);
+  state.counters["latency_p90_ms"] = percentile(samples.ms, 90);
+  state.counters["latency_max_ms"] = percentile(samples.ms, 100);
+  state.counters["misses"] = samples.misses;
 }
 BENCHMARK(BM_SessionDrawToPixelLatency)
     ->ArgName("animating")
@@ -235,7 +162,7 @@ BENCHMARK(BM_SessionDrawToPixelLatency)
 void BM_HostStaticScreenCpu(benchmark::State& state) {
   SessionRig rig(kScreen);
   std::unique_ptr<ScreenDrawer> drawer;
-  if (const std::string failure = prepare(rig, drawer); !failure.empty()) {
+  if (const std::string failure = prepareRig(rig, drawer); !failure.empty()) {
     return state.SkipWithError(failure.c_str());
   }
   std::this_thread::sleep_for(kWarmUp);

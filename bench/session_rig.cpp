@@ -247,9 +247,9 @@ double SessionRig::hostHelpersCpuSeconds() const {
 bool SessionRig::startRelay() {
   const std::string data = (work_ / "relay").string();
   relayKeyHex_ = test::runRelayCommand({"key", "--data", data}).output.substr(0, 128);
-  test::runRelayCommand({"account", "add", "bench", "--display-name", "Bench", "--data", data,
+  test::runRelayCommand({"account", "add", kRigLogin, "--display-name", "Bench", "--data", data,
                          "--iterations", "1000"},
-                        "senha\n");
+                        std::string(kRigPassword) + "\n");
   relay_ = std::make_unique<test::RelayProcess>(work_ / "relay");
   RelayConfig config;
   config.primaryHost = "127.0.0.1";
@@ -266,14 +266,14 @@ bool SessionRig::startRelay() {
 bool SessionRig::startViewer() {
   // The viewer writes its recent list and thumbnail into the scratch folder.
   setDataFolderOverride(work_ / "viewdata");
-  auto login = performLogin("bench", "senha", 0);
+  auto login = performLogin(kRigLogin, kRigPassword, 0);
   if (!login->accepted) {
     failure_ = "login failed: " + login->error;
     return false;
   }
   {
     std::lock_guard guard(accountState().lock);
-    accountState().session = {login->token, login->expiry, "bench", "Bench"};
+    accountState().session = {login->token, login->expiry, kRigLogin, "Bench"};
   }
   for (int attempt = 1;; ++attempt) {
     session_ = std::make_unique<ViewerSession>(host_->id());
@@ -299,6 +299,7 @@ bool SessionRig::waitFirstFrame() {
 }
 
 uint64_t SessionRig::viewerBytesReceived() {
+  if (!session_) return 0;
   std::lock_guard guard(session_->channelLock);
   if (!session_->channel) return 0;
   tcp_info info{};
@@ -309,7 +310,7 @@ uint64_t SessionRig::viewerBytesReceived() {
   return info.tcpi_bytes_received;
 }
 
-SessionRig::~SessionRig() {
+void SessionRig::endViewer() {
   ui_.stop();
   if (session_) {
     session_->running.store(false);
@@ -324,6 +325,19 @@ SessionRig::~SessionRig() {
   }
   if (viewer_.joinable()) viewer_.join();
   session_.reset();
+}
+
+const std::string& SessionRig::hostId() const {
+  static const std::string none;
+  return host_ ? host_->id() : none;
+}
+
+std::string SessionRig::relayConfigLine() const {
+  return "127.0.0.1:" + std::to_string(relay_ ? relay_->port() : 0) + " " + relayKeyHex_;
+}
+
+SessionRig::~SessionRig() {
+  endViewer();
   // Ending the prefix ends the exe with everything else of Wine's; the host object then only
   // reaps it.
   wine_.reset();

@@ -104,6 +104,10 @@ class HostProcess {
 
 class WinePrefixSession;
 
+// The relay account the rig makes; its viewers log in with it.
+inline constexpr const char* kRigLogin = "bench";
+inline constexpr const char* kRigPassword = "senha";
+
 // Xvfb, relay, host and a connected viewer showing the first frame.
 class SessionRig {
  public:
@@ -123,6 +127,13 @@ class SessionRig {
   // What the host has logged so far.
   std::string hostLog() const { return host_ ? host_->log() : std::string(); }
   BenchViewerUi& ui() { return ui_; }
+  // Ends the in-process viewer's session (it says Bye), so that another viewer can take the host.
+  void endViewer();
+  const std::string& hostId() const;
+  // The scratch folder, removed with the rig.
+  const std::filesystem::path& workFolder() const { return work_; }
+  // A relay.cfg line for other viewers: "127.0.0.1:PORT KEYHEX".
+  std::string relayConfigLine() const;
   // Bytes the viewer's socket has received so far (records of every kind, as on the wire).
   uint64_t viewerBytesReceived();
 

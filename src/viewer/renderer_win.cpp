@@ -300,6 +300,35 @@ bool Renderer::readBack(BackBufferImage& out) {
   return true;
 }
 
+bool Renderer::readPixel(int x, int y, uint32_t& bgra) {
+  if (!device_ || !context_ || !target_) return false;
+  D3D11_TEXTURE2D_DESC desc{};
+  target_->GetDesc(&desc);
+  if (x < 0 || y < 0 || UINT(x) >= desc.Width || UINT(y) >= desc.Height) return false;
+  if (!pixelStaging_) {
+    desc.Width = 1;
+    desc.Height = 1;
+    desc.Usage = D3D11_USAGE_STAGING;
+    desc.BindFlags = 0;
+    desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+    desc.MiscFlags = 0;
+    if (failed(device_->CreateTexture2D(&desc, nullptr, &pixelStaging_),
+               "CreateTexture2D pixel staging")) {
+      return false;
+    }
+  }
+  const D3D11_BOX box{UINT(x), UINT(y), 0, UINT(x) + 1, UINT(y) + 1, 1};
+  context_->CopySubresourceRegion(pixelStaging_.Get(), 0, 0, 0, 0, target_.Get(), 0, &box);
+  D3D11_MAPPED_SUBRESOURCE mapped{};
+  if (failed(context_->Map(pixelStaging_.Get(), 0, D3D11_MAP_READ, 0, &mapped),
+             "ID3D11DeviceContext::Map pixel staging")) {
+    return false;
+  }
+  std::memcpy(&bgra, mapped.pData, sizeof bgra);
+  context_->Unmap(pixelStaging_.Get(), 0);
+  return true;
+}
+
 void Renderer::release() {
   // The context holds the swap chain's buffer bound; unbind before the chain goes.
   if (context_) {
@@ -309,6 +338,7 @@ void Renderer::release() {
   targetView_.Reset();
   target_.Reset();
   staging_.Reset();
+  pixelStaging_.Reset();
   swapChain_.Reset();
   context_.Reset();
   device_.Reset();

@@ -65,6 +65,9 @@ class Renderer {
   bool render();
   void present();
   bool readBack(BackBufferImage& out);
+  // One pixel of the target (B G R A), through a one-pixel staging texture: waits for the drawing
+  // like readBack but copies four bytes. False outside the target or when it cannot be read.
+  bool readPixel(int x, int y, uint32_t& bgra);
 
   const TextureState& texture() const { return textureState_; }
 
@@ -88,6 +91,7 @@ class Renderer {
   Microsoft::WRL::ComPtr<ID3D11Texture2D> target_;  // the back buffer, or the offscreen target
   Microsoft::WRL::ComPtr<ID3D11RenderTargetView> targetView_;
   Microsoft::WRL::ComPtr<ID3D11Texture2D> staging_;
+  Microsoft::WRL::ComPtr<ID3D11Texture2D> pixelStaging_;  // 1x1, for readPixel
   Microsoft::WRL::ComPtr<ID3D11Texture2D> texture_;
   Microsoft::WRL::ComPtr<ID3D11ShaderResourceView> textureView_;
   Microsoft::WRL::ComPtr<ID3D11VertexShader> vertexShader_;

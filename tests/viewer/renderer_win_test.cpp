@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -169,14 +170,32 @@ class RendererTest : public ::testing::TestWithParam<Presentation> {
     return renderer_->init(view_.get(), imageWidth, imageHeight, GetParam());
   }
 
-  // One frame as drawFrame makes it, read back before it is presented.
+  // One frame as drawFrame makes it, read back before it is presented. The one-pixel read must
+  // agree with the whole read at the corners and the centre, and refuse a pixel outside.
   BackBufferImage frame(bool changed) {
     BackBufferImage back;
     renderer_->uploadIfNeeded(image_, changed);
     EXPECT_TRUE(renderer_->render());
     EXPECT_TRUE(renderer_->readBack(back));
+    expectPixelsAgree(back);
     renderer_->present();
     return back;
+  }
+
+  void expectPixelsAgree(const BackBufferImage& back) {
+    const int right = back.width - 1, bottom = back.height - 1;
+    const int points[][2] = {{0, 0}, {right, 0}, {0, bottom}, {right, bottom},
+                             {back.width / 2, back.height / 2}};
+    for (const auto& [x, y] : points) {
+      uint32_t pixel = 0, expected = 0;
+      std::memcpy(&expected, back.pixels.data() + (size_t(y) * size_t(back.width) + size_t(x)) * 4,
+                  sizeof expected);
+      EXPECT_TRUE(renderer_->readPixel(x, y, pixel)) << x << "," << y;
+      EXPECT_EQ(pixel, expected) << "at " << x << "," << y;
+    }
+    uint32_t outside = 0;
+    EXPECT_FALSE(renderer_->readPixel(back.width, 0, outside));
+    EXPECT_FALSE(renderer_->readPixel(0, -1, outside));
   }
 
   ScreenImage image_;
