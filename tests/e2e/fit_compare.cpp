@@ -39,7 +39,7 @@ void sampleBilinear(const BgraImage& image, float sx, float sy, float out[3]) {
 }
 
 FitComparison compareFitted(const BgraImage& view, const BgraImage& screen, Rgb barColour,
-                            double maxTileError) {
+                            double maxTileError, const std::vector<RectPx>& skip) {
   FitComparison result;
   const PictureFit fit = fitPicture(view.width, view.height, screen.width, screen.height);
   const RectPx covered = coveredPixels(fit);
@@ -59,6 +59,17 @@ FitComparison compareFitted(const BgraImage& view, const BgraImage& screen, Rgb 
   double total = 0;
   for (int ty = covered.top + 1; ty + kFitTile <= covered.bottom - 1; ty += kFitTile) {
     for (int tx = covered.left + 1; tx + kFitTile <= covered.right - 1; tx += kFitTile) {
+      // The screen pixels the tile shows, one pixel wider for the filter's reach.
+      const RectPx shown{int((tx - fit.left) * scaleX) - 1, int((ty - fit.top) * scaleY) - 1,
+                         int((tx + kFitTile - fit.left) * scaleX) + 2,
+                         int((ty + kFitTile - fit.top) * scaleY) + 2};
+      if (std::any_of(skip.begin(), skip.end(), [&](const RectPx& r) {
+            return shown.left < r.right && r.left < shown.right && shown.top < r.bottom &&
+                   r.top < shown.bottom;
+          })) {
+        ++result.skippedTiles;
+        continue;
+      }
       // Compared by 4 × 4 block averages: a fine texture sampled a fraction of a pixel apart
       // (the driver's filter precision, JPEG ringing) differs pixel by pixel but not in its
       // blocks, while a misplaced, stretched or flipped picture differs in both.

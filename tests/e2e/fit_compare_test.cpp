@@ -79,5 +79,20 @@ TEST(FitCompareTest, PassesTheRightViewAndCatchesEachWrongOne) {
   }
 }
 
+// A window over part of the remote screen: the tiles that show it are left out, the rest judged.
+TEST(FitCompareTest, LeavesOutTilesShowingASkippedRectangle) {
+  const BgraImage screen = blockyScreen(64, 32);
+  const PictureFit fit = fitPicture(256, 256, 64, 32);
+  const Mapping leftHalfWrong = [](float u, float v, float& sx, float& sy) {
+    sx = u < 0.5f ? 0.5f - u : u, sy = v;
+  };
+  const BgraImage view = drawView(256, 256, screen, fit, leftHalfWrong, kBar);
+  EXPECT_GT(compareFitted(view, screen, kBar, 8.0).wrongTiles, 0);
+  const FitComparison skipped = compareFitted(view, screen, kBar, 8.0, {{0, 0, 32, 32}});
+  EXPECT_EQ(skipped.wrongTiles, 0);
+  EXPECT_GT(skipped.skippedTiles, 0);
+  EXPECT_GT(skipped.tiles, 0);
+}
+
 }  // namespace
 }  // namespace px::test

@@ -11,10 +11,11 @@
 //                                       colour along row Y (buttons found by their fill)
 //   px-x-fixture cursor                 prints the pointer's shape now: "cursor W H XHOT YHOT
 //                                       OPAQUE" (OPAQUE: pixels with alpha above half)
-//   px-x-fixture compare-fit VIEW.png PICTURE.png X Y W H [--max-tile-error E]
+//   px-x-fixture compare-fit VIEW.png PICTURE.png X Y W H [--skip X,Y,W,H ...] [--mean-error E]
 //                                       checks a viewer's view against the W x H screen that
 //                                       shows PICTURE from (X,Y), scaled to fit with its aspect
-//                                       kept, and the bars around it (e2e/fit_compare.h)
+//                                       kept, and the bars around it (e2e/fit_compare.h); skips
+//                                       are screen rectangles (windows over the picture)
 //   px-x-fixture split-monitors         splits the screen into a left and a right monitor
 //   px-x-fixture compare SNAP.png PICTURE.png X Y [--skip X,Y,W,H ...] [--mean-error E]
 //                                       checks SNAP against PICTURE from (X,Y), tile by tile;
@@ -61,6 +62,8 @@ constexpr double kMaxTileMeanError = 4.0;  // mean absolute error per channel in
 constexpr int kMaxPixelError = 96;         // any channel of any pixel
 constexpr int kTile = 64;
 constexpr int kMarkerSide = 48;  // the square a right click inverts
+// A view's 4 x 4 block averages against the screen scaled the same way (e2e/fit_compare.h).
+constexpr double kMaxFitTileError = 12.0;
 
 bool loadPicture(const char* path, BgraImage& picture) {
   if (px::test::loadPngAsBgra(path, picture)) return true;
@@ -260,18 +263,20 @@ int compare(const char* snapPath, const char* picturePath, int x0, int y0,
 }
 
 int compareFit(const char* viewPath, const char* picturePath, int x0, int y0, int width,
-               int height, double maxTileError) {
+               int height, const CompareOptions& options) {
   BgraImage view, picture;
   if (!loadPicture(viewPath, view) || !loadPicture(picturePath, picture)) return 1;
   if (width <= 0 || height <= 0) return std::fprintf(stderr, "empty screen\n"), 2;
+  std::vector<px::RectPx> skip;
+  for (const SkipRect& r : options.skips) skip.push_back({r.x, r.y, r.x + r.width, r.y + r.height});
   const px::test::FitComparison result = px::test::compareFitted(
-      view, crop(picture, x0, y0, width, height), px::kFieldColour, maxTileError);
+      view, crop(picture, x0, y0, width, height), px::kFieldColour, options.maxTileMeanError, skip);
   for (const std::string& problem : result.problems) std::printf("%s\n", problem.c_str());
-  std::printf("view %dx%d of %dx%d: %d tiles, %d wrong (mean error %.2f, worst %.2f, bound %.1f); "
-              "bar pixels %d, %d wrong\n",
+  std::printf("view %dx%d of %dx%d: %d tiles, %d wrong, %d skipped (mean error %.2f, worst %.2f, "
+              "bound %.1f); bar pixels %d, %d wrong\n",
               view.width, view.height, width, height, result.tiles, result.wrongTiles,
-              result.meanError, result.worstTileError, maxTileError, result.barPixels,
-              result.wrongBarPixels);
+              result.skippedTiles, result.meanError, result.worstTileError,
+              options.maxTileMeanError, result.barPixels, result.wrongBarPixels);
   return result.tiles > 0 && result.wrongTiles == 0 && result.wrongBarPixels == 0 ? 0 : 1;
 }
 
@@ -414,11 +419,13 @@ int main(int argc, char** argv) {
   if (command == "split-monitors" && argc == 2) return splitMonitors();
   if (command == "cursor" && argc == 2) return printCursor();
   if (command == "runs" && argc == 5) return printRuns(argv[2], std::atoi(argv[3]), argv[4]);
-  if (command == "compare-fit" && (argc == 8 || (argc == 10 && std::strcmp(argv[8], "--max-tile-error") == 0))) {
-    return compareFit(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
-                      std::atoi(argv[7]), argc == 10 ? std::atof(argv[9]) : 12.0);
-  }
   CompareOptions compareOptions;
+  CompareOptions fitOptions;
+  fitOptions.maxTileMeanError = kMaxFitTileError;
+  if (command == "compare-fit" && argc >= 8 && parseCompareOptions(argc - 8, argv + 8, fitOptions)) {
+    return compareFit(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
+                      std::atoi(argv[7]), fitOptions);
+  }
   if (command == "compare" && argc >= 6 && parseCompareOptions(argc - 6, argv + 6, compareOptions))
     return compare(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), compareOptions);
   if (command == "crop" && argc == 8)
@@ -432,7 +439,7 @@ int main(int argc, char** argv) {
   if (command == "check-pixels" && argc >= 4 && parseUnits(argc - 4, argv + 4, units))
     return checkPixels(argv[2], argv[3], units);
   std::fputs("usage: px-x-fixture show PNG X Y | split-monitors | cursor | runs SHOT Y #RRGGBB\n"
-             "       | compare-fit VIEW PNG X Y W H [--max-tile-error E]\n"
+             "       | compare-fit VIEW PNG X Y W H [--skip X,Y,W,H ...] [--mean-error E]\n"
              "       | compare SNAP PNG X Y [--skip X,Y,W,H ...] [--mean-error E]\n"
              "       | crop PNG X Y W H OUT.bmp | grab OUT.png [X Y W H]\n"
              "       | check-pixels SHOT.png TABLE [--dpi D] [--origin X,Y]\n",
