@@ -28,6 +28,8 @@ pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   px_wine_stop 2>/dev/null
+  # A second prefix (a test with two Windows computers) has its own wineserver.
+  [ -z "${second_prefix:-}" ] || WINEPREFIX=$second_prefix wineserver -k >/dev/null 2>&1
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
   if [ -n "${PX_E2E_KEEP:-}" ]; then echo "kept: $work"; else rm -rf "$work"; fi
 }

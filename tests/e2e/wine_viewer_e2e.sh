@@ -216,6 +216,60 @@ findViewer 0 68
 xdotool mousemove $((X + WIDTH - $(px 23))) $((Y + $(px 24))) click 1
 expectStatus "Pronto. Aguardando conexão..." "the second viewer window closed"
 
+step "Windows to Windows: Parvolex.exe as the host in its own prefix on display C"
+CW=1024 CH=768
+C_DISPLAY=:$((500 + RANDOM % 190))
+Xvfb "$C_DISPLAY" -screen 0 ${CW}x${CH}x24 -nolisten tcp -noreset >"$work/xvfb-c.log" 2>&1 & pids+=($!)
+waitFor 5 env DISPLAY=$C_DISPLAY xdotool getmouselocation >/dev/null 2>&1 || fail "display C did not start"
+mkdir -p "$work/c"
+(px_wine_prefix "$work/c" 96) || fail "second Wine prefix"
+second_prefix="$work/c/prefix"
+onC() {
+  DISPLAY=$C_DISPLAY WINEPREFIX=$second_prefix XDG_CACHE_HOME="$work/c/cache" \
+    XDG_CONFIG_HOME="$work/c/config" XDG_DATA_HOME="$work/c/data" MESA_SHADER_CACHE_DIR="$work/c/mesa" "$@"
+}
+"$xfix" crop "$picture" $X0 $Y0 $CW $CH "$work/c-screen.bmp" || fail "crop for display C"
+: >"$work/fixture-c.log"
+onC "$px_wine" "$wfix" show 'Z:'"$(echo "$work/c-screen.bmp" | tr / '\\')" >"$work/fixture-c.log" 2>&1 &
+pids+=($!)
+waitFor 20 has ready "$work/fixture-c.log" || fail "the Wine fixture did not appear on display C"
+mkdir -p "$work/cbin"
+cp "$work/bin/"* "$work/cbin/"
+(cd "$work/cbin" && onC "$px_wine" Parvolex.exe) >"$work/host-c.log" 2>&1 &
+c_pid=$!; pids+=($c_pid)
+waitFor 30 has 'Registrado com ID' "$work/host-c.log" || fail "Parvolex.exe on display C did not register"
+c_id=$(tr -d '\r' <"$work/host-c.log" | grep -o 'Registrado com ID: [0-9]*' | head -1 | grep -o '[0-9]*$')
+typeInto "$home" 200 88 "$c_id"
+xdotool key Return
+waitFor 30 env DISPLAY=$C_DISPLAY bash -c "source '$root/scripts/x-windows.sh'; windowAt 460 360 >/dev/null" ||
+  fail "no access prompt on display C"
+sleep 0.5
+cPrompt=$(DISPLAY=$C_DISPLAY windowAt 460 360)
+DISPLAY=$C_DISPLAY clickDips "$cPrompt" 366 324  # "Aceitar"
+waitFor 30 has "Acesso aceito (controle=1) $c_id" "$host_log" || fail "the Windows host did not accept"
+findViewer 0 96  # the cascade's third place
+cMain=$(DISPLAY=$C_DISPLAY mainAt) || fail "no main window on display C"
+read -r cmx cmy <<<"$cMain"
+cSkip="--skip $cmx,$cmy,$(px 560),$(px 300)"
+# shellcheck disable=SC2086
+waitFor 20 bash -c "'$xfix' grab '$shots/view-windows-host.png' $VX $VY $VW $VH >/dev/null &&
+  '$xfix' compare-fit '$shots/view-windows-host.png' '$picture' $X0 $Y0 $CW $CH $cSkip >'$work/fit-c.out' 2>&1" ||
+  { cat "$work/fit-c.out"; fail "the view does not show display C"; }
+echo "   view-windows-host.png: $(tail -1 "$work/fit-c.out")"
+xdotool mousemove $((VX + 40)) $((VY + 40))
+sleep 0.3
+xdotool click 1
+xdotool type --delay 60 "Ola W2W"
+typedOnC() { [ "$(tr -d '\r' <"$work/fixture-c.log" | sed -n 's/^key //p' | tr -d '\n')" = "Ola W2W" ]; }
+waitFor 10 typedOnC || fail "typed 'Ola W2W', display C's fixture got '$(tr -d '\r' <"$work/fixture-c.log" | sed -n 's/^key //p' | tr -d '\n')'"
+"$xfix" grab "$shots/viewer-windows-host-window.png" "$X" "$Y" "$WIDTH" "$HEIGHT" >/dev/null
+xdotool mousemove $((X + WIDTH - $(px 23))) $((Y + $(px 24))) click 1
+expectStatus "Pronto. Aguardando conexão..." "the viewer of the Windows host closed"
+waitFor 10 bash -c "tr -d '\r' <'$work/host-c.log' | grep '\[STATUS\]' | tail -1 | grep -q 'Pronto. Aguardando'" ||
+  fail "the Windows host did not end the session"
+DISPLAY=$C_DISPLAY raiseMain  # the viewer's click raised the fixture over it
+DISPLAY=$C_DISPLAY closeParvolex "$c_pid"
+
 step "the home window's close button ends Parvolex"
 clickDips "$(homeAt)" $((920 - 23)) 24
 waitFor 15 bash -c "! kill -0 $host_pid 2>/dev/null" || fail "Parvolex did not end after its close button"
