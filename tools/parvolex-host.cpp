@@ -4,9 +4,9 @@
 // password, recent list, log) lives in the data folder.
 //
 //   parvolex-host [--accept ask|control|view|never] [--chat TEXT]
-//                                                     serve until SIGINT / SIGTERM; with --chat,
-//                                                     TEXT goes to each viewer as a chat line
-//                                                     once its session runs
+//                                                     serve until SIGINT / SIGTERM; each --chat
+//                                                     TEXT goes to each viewer as a chat line,
+//                                                     in order, once its session runs
 //   parvolex-host --set-password                      password from standard input; empty removes
 //
 // --accept decides for viewers without a valid password proof: ask on the terminal (refused
@@ -26,6 +26,7 @@
 #include <string>
 #include <thread>
 #include <variant>
+#include <vector>
 
 #include "base/data_folder.h"
 #include "base/log.h"
@@ -135,7 +136,7 @@ int setPassword() {
   return ok ? 0 : 1;
 }
 
-int serve(AcceptMode mode, const std::string& chatLine) {
+int serve(AcceptMode mode, const std::vector<std::string>& chatLines) {
   if (!loadRelayConfig()) logPrintf("[Parvolex] relay.cfg ausente; usando o relay embutido\n");
   loadPasswordStore();
   loadRecent();
@@ -156,19 +157,22 @@ int serve(AcceptMode mode, const std::string& chatLine) {
   context.events = &queue;
   std::thread registration([&] { registrationLoop(context); });
 
-  bool chatPending = false;
+  size_t chatSent = chatLines.size();  // lines of this session sent so far
   while (appRunning.load()) {
     // Refused until the session's hello exchange ends: tried again on the next pass.
-    if (chatPending && host.state() == HostState::kActive) chatPending = !host.sendChat(chatLine);
+    while (chatSent < chatLines.size() && host.state() == HostState::kActive &&
+           host.sendChat(chatLines[chatSent])) {
+      ++chatSent;
+    }
     std::optional<Event> event = queue.next();
     if (!event) continue;
     if (auto* in = std::get_if<Incoming>(&*event)) {
       host.offerIncoming(std::move(in->channel));
     } else if (auto* started = std::get_if<Started>(&*event)) {
       host.startHostSession(std::move(started->start));
-      chatPending = !chatLine.empty();
+      chatSent = 0;
     } else if (auto* ended = std::get_if<Ended>(&*event)) {
-      chatPending = false;
+      chatSent = chatLines.size();
       if (host.state() != HostState::kActive && !ended->refused) {
         logPrintf("[STATUS] Pronto. Aguardando conexão...\n");
       }
@@ -187,15 +191,15 @@ int serve(AcceptMode mode, const std::string& chatLine) {
 int main(int argc, char** argv) {
   AcceptMode mode = AcceptMode::kAsk;
   bool settingPassword = false;
-  std::string chatLine;
+  std::vector<std::string> chatLines;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--set-password") {
       settingPassword = true;
     } else if (arg == "--chat" && i + 1 < argc) {
-      chatLine = argv[++i];
+      chatLines.push_back(argv[++i]);
       Bytes unused;
-      if (!buildChatText(chatLine, unused)) {
+      if (!buildChatText(chatLines.back(), unused)) {
         std::fprintf(stderr, "--chat: de 1 a 8000 bytes de UTF-8\n");
         return 2;
       }
@@ -217,5 +221,5 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, onStopSignal);
   std::signal(SIGTERM, onStopSignal);
   std::signal(SIGPIPE, SIG_IGN);
-  return serve(mode, chatLine);
+  return serve(mode, chatLines);
 }

@@ -67,7 +67,10 @@ ComPtr<IDWriteTextFormat> createTextFormat(IDWriteFactory* factory, const TextSt
   format->SetParagraphAlignment(style.paragraph == ParagraphAlign::kCentre
                                     ? DWRITE_PARAGRAPH_ALIGNMENT_CENTER
                                     : DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
-  format->SetWordWrapping(style.wrap ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP);
+  // A wrapped text breaks inside a word too long for its line (a chat line of one long word),
+  // instead of running out of its box.
+  format->SetWordWrapping(style.wrap ? DWRITE_WORD_WRAPPING_EMERGENCY_BREAK
+                                     : DWRITE_WORD_WRAPPING_NO_WRAP);
   if (style.ellipsis) {
     ComPtr<IDWriteInlineObject> sign;
     factory->CreateEllipsisTrimmingSign(format.Get(), &sign);

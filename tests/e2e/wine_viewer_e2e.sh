@@ -26,7 +26,9 @@ startFixtureA() {
 startFixtureA
 fixtureLines() { tr -d '\r' <"$work/fixture-a.log" | grep "^$1 "; }
 typedOnA() { fixtureLines key | cut -c5- | tr -d '\n'; }
-# Text and control characters the host sends as its chat line: the panel shows it on one line.
+# The host's chat lines: the longest a line may be, with control characters (the panel keeps its
+# first 500 characters, the controls as spaces), then a short one with a tab.
+longChat="longa"$'\x01\x07\x1b'"$(head -c 7992 /dev/zero | tr '\0' 'z')"
 hostChat="ola do host"$'\t'"com tab"
 
 # --- the viewer window -------------------------------------------------------------------------
@@ -70,7 +72,7 @@ clickWindowPx() {  # clickWindowPx X Y (window pixels)
 startRelay
 startParvolex viewer-main.log
 waitRegistered
-HOST_DISPLAY=$HOST_DISPLAY startLinuxHost --chat "$hostChat"
+HOST_DISPLAY=$HOST_DISPLAY startLinuxHost --chat "$longChat" --chat "$hostChat"
 logIn "senha-do-tecnico"
 waitFor 20 homeAt >/dev/null || fail "the home screen did not open"
 home=$(homeAt)
@@ -81,9 +83,8 @@ xdotool key Return
 waitFor 30 has "Acesso aceito (controle=1) $linux_id" "$host_log" || fail "the host did not accept"
 findViewer 1
 ww=$(( (WIDTH * 96 + dpi / 2) / dpi )) wh=$(( (HEIGHT * 96 + dpi / 2) / dpi ))  # in DIPs
-step "the host's chat line opens the panel: the line sits at the foot of the message list"
-shot viewer-chat "$X $Y" "$ww" "$wh" "panel-line     $((ww - 268)) $((wh - 100)) $((ww - 28)) $((wh - 74)) text
-panel-empty    $((ww - 268)) 130 $((ww - 28)) $((wh - 110)) #101012"
+step "the host's chat lines open the panel: the last one sits at the foot of the message list"
+shot viewer-chat "$X $Y" "$ww" "$wh" "panel-line     $((ww - 268)) $((wh - 100)) $((ww - 28)) $((wh - 74)) text"
 expectView view-with-chat $AX0 $AY0 $AW $AH "the view does not show display A's picture"
 
 step "a click at a view point lands at the mapped pixel of display A; the wheel scrolls there"

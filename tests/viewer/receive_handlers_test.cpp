@@ -59,6 +59,7 @@ TEST(ReceiveHandlersTest, MonitorList) {
       {{2, 1, 0, 0, 0, 0, 0, 0, 0, 0}, true, 2, 1},
       {{2, 2, 0, 0, 0, 0, 0, 0, 0, 0}, true, 2, 0},  // current equal to count becomes 0
       {Bytes(2 + 36, 0), false, 2, 0},               // count 9 is ignored
+      {{0, 0}, true, 0, 0},                          // no monitors: no tabs, nothing to pick
   };
   cases[2].payload[0] = 9;
   for (const auto& c : cases) {
