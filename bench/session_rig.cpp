@@ -66,6 +66,19 @@ bool prepareLinuxHost(const fs::path& work, const std::string& display, uint16_t
 
 }  // namespace
 
+void stopChild(pid_t pid, std::chrono::milliseconds limit) {
+  kill(pid, SIGTERM);
+  const auto deadline = Clock::now() + limit;
+  while (waitpid(pid, nullptr, WNOHANG) != pid) {
+    if (Clock::now() >= deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
 double processCpuSeconds(pid_t pid) {
   const std::string text = readFile("/proc/" + std::to_string(pid) + "/stat");
   const size_t paren = text.rfind(')');
@@ -190,17 +203,7 @@ void HostProcess::waitForId(std::chrono::seconds limit) {
 }
 
 HostProcess::~HostProcess() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  const auto deadline = Clock::now() + kHostStopLimit;
-  while (waitpid(pid_, nullptr, WNOHANG) != pid_) {
-    if (Clock::now() >= deadline) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  if (pid_ > 0) stopChild(pid_, kHostStopLimit);
 }
 
 SessionRig::SessionRig(const std::string& screen, HostKind kind)

@@ -30,6 +30,9 @@ namespace px::bench {
 
 using Clock = std::chrono::steady_clock;
 
+// SIGTERM to a child process, then SIGKILL when it has not exited within `limit`; reaps it.
+void stopChild(pid_t pid, std::chrono::milliseconds limit);
+
 // User plus system CPU seconds of a whole process (all its threads) so far; 0 when it is gone.
 double processCpuSeconds(pid_t pid);
 

@@ -145,17 +145,7 @@ WineViewerProcess::WineViewerProcess(const fs::path& folder, const std::string& 
 WineViewerProcess::~WineViewerProcess() {
   if (toChild_ >= 0) close(toChild_);
   if (fromChild_ >= 0) close(fromChild_);
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  const auto deadline = Clock::now() + kStopLimit;
-  while (waitpid(pid_, nullptr, WNOHANG) != pid_) {
-    if (Clock::now() >= deadline) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  if (pid_ > 0) stopChild(pid_, kStopLimit);
 }
 
 bool WineViewerProcess::readLine(std::chrono::milliseconds limit, std::string& line) {

@@ -13,18 +13,8 @@ json=${2:-}
 native=$root/build/rel
 win=$root/build/win64-rel
 
-for tool in Xvfb wineserver jq cmake ninja; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
-done
-
-echo "-- building (Release, -j2)"
-[ -f "$native/build.ninja" ] ||
-  cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPX_BENCH=ON >/dev/null
-ninja -C "$native" -j2 parvolex-bench parvolex-host parvolex-relay >/dev/null
-[ -f "$win/build.ninja" ] ||
-  cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPX_BENCH=OFF -DPX_WINE_CRYPTO=ON \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
-ninja -C "$win" -j2 Parvolex >/dev/null
+source "$root/scripts/bench-builds.sh"
+px_bench_builds "$native" "$win" Parvolex
 
 scratch=$(mktemp -d /tmp/px-wine-host-bench.XXXXXX)
 source "$root/scripts/wine-prefix.sh"

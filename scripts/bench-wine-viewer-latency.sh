@@ -18,18 +18,8 @@ native=$(realpath -m "${1:-$root/build/rel}")
 win=$(realpath -m "${2:-$root/build/win64-rel}")
 json=${3:-}
 
-for tool in Xvfb wineserver jq cmake ninja; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
-done
-
-echo "-- building (Release, -j2)"
-[ -f "$native/build.ninja" ] ||
-  cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPX_BENCH=ON >/dev/null
-ninja -C "$native" -j2 parvolex-bench parvolex-host parvolex-relay >/dev/null
-[ -f "$win/build.ninja" ] ||
-  cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPX_BENCH=OFF -DPX_WINE_CRYPTO=ON \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
-ninja -C "$win" -j2 px-viewer-latency-bench >/dev/null
+source "$root/scripts/bench-builds.sh"
+px_bench_builds "$native" "$win" px-viewer-latency-bench
 
 scratch=$(mktemp -d /tmp/px-wine-viewer-latency.XXXXXX)
 source "$root/scripts/wine-prefix.sh"

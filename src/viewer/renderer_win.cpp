@@ -265,20 +265,23 @@ bool Renderer::drawFrame(ScreenImage& image, bool changed) {
   return true;
 }
 
+// A texture the CPU reads, in the target's format, width × height.
+bool Renderer::makeStaging(const D3D11_TEXTURE2D_DESC& target, UINT width, UINT height,
+                           Microsoft::WRL::ComPtr<ID3D11Texture2D>& out) {
+  D3D11_TEXTURE2D_DESC desc = target;
+  desc.Width = width;
+  desc.Height = height;
+  desc.Usage = D3D11_USAGE_STAGING;
+  desc.BindFlags = 0;
+  desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+  desc.MiscFlags = 0;
+  return !failed(device_->CreateTexture2D(&desc, nullptr, &out), "CreateTexture2D staging");
+}
+
 bool Renderer::mapTarget(D3D11_MAPPED_SUBRESOURCE& mapped, D3D11_TEXTURE2D_DESC& desc) {
   if (!device_ || !context_ || !target_) return false;
   target_->GetDesc(&desc);
-  if (!staging_) {
-    D3D11_TEXTURE2D_DESC stagingDesc = desc;
-    stagingDesc.Usage = D3D11_USAGE_STAGING;
-    stagingDesc.BindFlags = 0;
-    stagingDesc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-    stagingDesc.MiscFlags = 0;
-    if (failed(device_->CreateTexture2D(&stagingDesc, nullptr, &staging_),
-               "CreateTexture2D staging")) {
-      return false;
-    }
-  }
+  if (!staging_ && !makeStaging(desc, desc.Width, desc.Height, staging_)) return false;
   context_->CopyResource(staging_.Get(), target_.Get());
   return !failed(context_->Map(staging_.Get(), 0, D3D11_MAP_READ, 0, &mapped),
                  "ID3D11DeviceContext::Map staging");
@@ -305,18 +308,7 @@ bool Renderer::readPixel(int x, int y, uint32_t& bgra) {
   D3D11_TEXTURE2D_DESC desc{};
   target_->GetDesc(&desc);
   if (x < 0 || y < 0 || UINT(x) >= desc.Width || UINT(y) >= desc.Height) return false;
-  if (!pixelStaging_) {
-    desc.Width = 1;
-    desc.Height = 1;
-    desc.Usage = D3D11_USAGE_STAGING;
-    desc.BindFlags = 0;
-    desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-    desc.MiscFlags = 0;
-    if (failed(device_->CreateTexture2D(&desc, nullptr, &pixelStaging_),
-               "CreateTexture2D pixel staging")) {
-      return false;
-    }
-  }
+  if (!pixelStaging_ && !makeStaging(desc, 1, 1, pixelStaging_)) return false;
   const D3D11_BOX box{UINT(x), UINT(y), 0, UINT(x) + 1, UINT(y) + 1, 1};
   context_->CopySubresourceRegion(pixelStaging_.Get(), 0, 0, 0, 0, target_.Get(), 0, &box);
   D3D11_MAPPED_SUBRESOURCE mapped{};

@@ -80,6 +80,8 @@ class Renderer {
   // The target copied into staging_ (made or remade to the target's size) and mapped for reading;
   // the caller unmaps staging_.
   bool mapTarget(D3D11_MAPPED_SUBRESOURCE& mapped, D3D11_TEXTURE2D_DESC& desc);
+  bool makeStaging(const D3D11_TEXTURE2D_DESC& target, UINT width, UINT height,
+                   Microsoft::WRL::ComPtr<ID3D11Texture2D>& out);
   void copyToWindow();
 
   HWND window_ = nullptr;
